@@ -1,0 +1,53 @@
+#pragma once
+// The program's one random sequence: Rnd() draws, Randomize() re-seeds from the timer.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// What the generator needs of a random source; tests feed chosen values through it.
+class RandomSource {
+public:
+    virtual float Rnd() = 0;         // next value, 0 <= r < 1, a multiple of 2^-24
+    virtual void Randomize() = 0;    // re-seed from the system timer
+protected:
+    ~RandomSource() = default;
+};
+
+// Fast-key-erasure generator over ChaCha20. The state starts from a fixed key, so the
+// first values after start are always the same; Randomize() replaces the key by a
+// ChaCha20 block keyed with (key XOR 32 fresh bytes of the OS CSPRNG) and the timer
+// value as nonce, so nobody who knows the time can replay it and an unchanged timer
+// never restarts or repeats the sequence.
+class Random final : public RandomSource {
+public:
+    using Timer = std::function<uint64_t()>;
+    using Entropy = std::function<void(uint8_t* out, size_t size)>;  // fills with CSPRNG bytes
+
+    Random(Timer timer, Entropy entropy);
+
+    float Rnd() override;
+    void Randomize() override { Randomize(timer_()); }
+    void Randomize(uint64_t timerValue);
+
+private:
+    void Refill();
+    const uint8_t* NextEntropy();  // 32 bytes, fetched in blocks, never reused
+
+    Timer timer_;
+    Entropy entropy_;
+    std::array<uint32_t, 8> key_;
+    uint64_t blockCounter_ = 0;
+    std::array<uint8_t, 64> block_{};
+    size_t used_ = 64;
+    std::vector<uint8_t> entropyPool_;
+    size_t entropyUsed_ = 0;
+};
+
+// The process's generator, with the platform's timer and CSPRNG.
+Random& ProcessRandom();
+
+// ChaCha20 block function (RFC 8439 2.3): 64 bytes of keystream.
+void ChaCha20Block(const std::array<uint32_t, 8>& key, uint32_t counter,
+                   const std::array<uint32_t, 3>& nonce, uint8_t out[64]);

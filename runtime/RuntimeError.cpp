@@ -1,0 +1,16 @@
+#include "runtime/RuntimeError.h"
+
+RuntimeError::RuntimeError(int32_t number, std::u16string detail)
+    : number_(number), detail_(std::move(detail)) {}
+
+std::u16string RuntimeError::Description() const
+{
+    switch (number_) {
+    case errOverflow: return u"Overflow";
+    case errOutOfMemory: return u"Out of memory";
+    case errFileNotFound: return u"File not found";
+    case errInputPastEnd: return u"Input past end of file";
+    case errPathFileAccess: return u"Path/File access error";
+    default: return u"Application-defined or object-defined error";
+    }
+}

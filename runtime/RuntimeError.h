@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+#include <exception>
+#include <string>
+
+// Error numbers the program can meet; the texts are the runtime's own.
+enum ErrorNumber : int32_t {
+    errOverflow = 6,
+    errOutOfMemory = 7,
+    errFileNotFound = 53,
+    errInputPastEnd = 62,
+    errPathFileAccess = 75,
+};
+
+// A runtime error: ends the running handler and goes to the error report.
+class RuntimeError : public std::exception {
+public:
+    explicit RuntimeError(int32_t number, std::u16string detail = {});
+
+    int32_t Number() const { return number_; }
+    std::u16string Description() const;
+    const std::u16string& Detail() const { return detail_; }
+    const char* what() const noexcept override { return "runtime error"; }
+
+private:
+    int32_t number_;
+    std::u16string detail_;
+};

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds zorkMIX: build/win (cross, 32-bit Windows) and build/native (portable core with sanitizers).
+# Usage: scripts/build.sh [win|native|all]   (default all)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+what=${1:-all}
+if [ "$what" = win ] || [ "$what" = all ]; then
+  [ -f build/win/build.ninja ] || cmake -S . -B build/win -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake -DCMAKE_BUILD_TYPE=Release
+  cmake --build build/win
+fi
+if [ "$what" = native ] || [ "$what" = all ]; then
+  [ -f build/native/build.ninja ] || cmake -S . -B build/native -G Ninja \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORK_SANITIZE=ON
+  cmake --build build/native
+fi

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in $WINEPREFIX, creating the prefix on first use.
+# Wine's server and background processes are started with every stream on /dev/null:
+# a daemon that inherits a caller's pipe would keep that pipe open for ever.
+set -euo pipefail
+: "${WINEPREFIX:?WINEPREFIX must name the Wine prefix}"
+export WINEPREFIX WINEDEBUG=${WINEDEBUG:--all} WINEARCH=win32
+export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+  flock 9
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i </dev/null >/dev/null 2>&1
+) 9>"$WINEPREFIX.lock"
+exec wine "$@"

@@ -8,6 +8,7 @@ std::u16string RuntimeError::Description() const
     switch (number_) {
     case errOverflow: return u"Overflow";
     case errOutOfMemory: return u"Out of memory";
+    case errSubscript: return u"Subscript out of range";
     case errFileNotFound: return u"File not found";
     case errInputPastEnd: return u"Input past end of file";
     case errPathFileAccess: return u"Path/File access error";

@@ -7,6 +7,7 @@
 enum ErrorNumber : int32_t {
     errOverflow = 6,
     errOutOfMemory = 7,
+    errSubscript = 9,
     errFileNotFound = 53,
     errInputPastEnd = 62,
     errPathFileAccess = 75,

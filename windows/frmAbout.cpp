@@ -1,0 +1,32 @@
+#include "windows/frmAbout.h"
+
+#include "runtime/App.h"
+#include "runtime/Text.h"
+
+Form::Design frmAbout::GetDesign() const { return {u"O aplikaci", 5160, 1830, 2000}; }
+
+void frmAbout::CreateControls()
+{
+    Add(Image1, ControlKind::Image, u"", {240, 240, 480, 480});
+    Add(lblInfo(0), ControlKind::Label, u"", {1200, 240, 4095, 255}, SS_NOPREFIX);
+    Add(lblInfo(1), ControlKind::Label, u"Copyright \u00A9 2026 zorkMIX developers", {1200, 480, 4095, 255},
+        SS_NOPREFIX);
+    Add(cmdOK, ControlKind::CommandButton, u"OK", {3840, 1320, 1095, 375});
+    Add(lblInfo(2), ControlKind::Label, u"zorkmix@example.org", {1200, 960, 4095, 255}, SS_NOPREFIX);
+    Add(lblInfo(3), ControlKind::Label, u"https://zorkmix.example.org/", {1200, 720, 4095, 255}, SS_NOPREFIX);
+    Image1.SetPicture(picture_.get());
+    SetFont(lblInfo(0), BoldDialogFont());
+    SetDefault(cmdOK);
+    SetCancel(cmdOK);
+}
+
+void frmAbout::Form_Load()
+{
+    lblInfo(0).SetCaption(App::Title() + u" " + StrI2(App::Major()) + u"." + StrI2(App::Minor()) +
+                          StrI2(App::Revision()));
+}
+
+void frmAbout::Click(Control& control)
+{
+    if (&control == &cmdOK) cmdOK_Click();
+}

@@ -1,0 +1,128 @@
+#include "windows/frmGenerate.h"
+
+#include "generator/ZnakyFile.h"
+#include "runtime/Random.h"
+#include "windows/Module1.h"
+
+namespace {
+
+// Controls inside the frame are laid out from the frame's top-left corner.
+constexpr TwipsRect InFrame(TwipsRect r) { return {r.left + 240, r.top + 600, r.width, r.height}; }
+
+}  // namespace
+
+Form::Design frmGenerate::GetDesign() const { return {u"zorkMIX", 6600, 2745, 1000}; }
+
+void frmGenerate::CreateControls()
+{
+    using K = ControlKind;
+    Add(lblInfo(0), K::Label, u"", {360, 255, 1695, 255});
+    Add(txtPasswd, K::TextBox, u"", {1680, 240, 1935, 240});
+    Add(lblInfo(1), K::Label, u"", InFrame({240, 380, 2295, 255}));
+    Add(txtZnaky(0), K::TextBox, u"6", InFrame({2040, 360, 495, 240}));
+    Add(txtZnaky(1), K::TextBox, u"10", InFrame({2880, 360, 495, 240}));
+    Add(chkParametr(0), K::CheckBox, u"", InFrame({240, 720, 2775, 255}));
+    Add(optZnaky(0), K::OptionButton, u"", InFrame({480, 960, 1695, 255}));
+    Add(optZnaky(1), K::OptionButton, u"", InFrame({1920, 960, 1455, 255}));
+    Add(optZnaky(2), K::OptionButton, u"", InFrame({3240, 960, 1335, 255}));
+    Add(chkParametr(1), K::CheckBox, u"", InFrame({240, 1320, 2055, 255}));
+    Add(chkParametr(2), K::CheckBox, u"", InFrame({2040, 1320, 2295, 255}));
+    Add(chkParametr(3), K::CheckBox, u"", InFrame({240, 1560, 2775, 255}));
+    Add(cmdGenerate, K::CommandButton, u"", {5280, 240, 1095, 340});
+    Add(cmdStorno, K::CommandButton, u"", {5280, 720, 1095, 340});
+    Add(cmdAbout, K::CommandButton, u"", {5280, 1320, 1095, 340});
+    Add(lblJazyk(1), K::Label, u"EN", {6060, 2400, 300, 210}, SS_CENTER | SS_NOPREFIX | SS_NOTIFY);
+    Add(lblJazyk(0), K::Label, u"CS", {6060, 2400, 300, 210}, SS_CENTER | SS_NOPREFIX | SS_NOTIFY);
+    Add(frmParametry, K::Frame, u"", {240, 600, 4695, 1935});
+    Add(lblInfo(2), K::Label, u"-", InFrame({2685, 360, 45, 195}), SS_NOPREFIX);
+    lblInfo(2).AutoSize();
+
+    chkParametr(0).SetValue(1);
+    chkParametr(1).SetValue(1);
+    optZnaky(0).SetValue(true);
+    for (int16_t i = lblJazyk.LBound(); i <= lblJazyk.UBound(); ++i) {
+        lblJazyk(i).foreColor = COLOR_HIGHLIGHTTEXT;
+        lblJazyk(i).backColor = COLOR_HIGHLIGHT;
+    }
+    SetDefault(cmdGenerate);
+    SetCancel(cmdStorno);
+}
+
+void frmGenerate::Form_Load()
+{
+    Texty();
+    NastavOkraj(txtPasswd.hWnd());
+    NastavOkraj(txtZnaky(0).hWnd());
+    NastavOkraj(txtZnaky(1).hWnd());
+    Znaky = LoadZnaky();
+    lblJazyk_Click(0);
+}
+
+void frmGenerate::Click(Control& control)
+{
+    int16_t index;
+    if (chkParametr.Find(control, index))
+        chkParametr_Click(index);
+    else if (lblJazyk.Find(control, index))
+        lblJazyk_Click(index);
+    else if (&control == &cmdGenerate)
+        cmdGenerate_Click();
+    else if (&control == &cmdStorno)
+        cmdStorno_Click();
+    else if (&control == &cmdAbout)
+        cmdAbout_Click();
+}
+
+void frmGenerate::Popis(int16_t Jazyk)
+{
+    Control* const targets[PocetPopisku] = {
+        &frmParametry,   &chkParametr(0), &optZnaky(0),   &optZnaky(1), &optZnaky(2),
+        &chkParametr(1), &chkParametr(2), &chkParametr(3), &lblInfo(1),  &lblInfo(0),
+        &cmdGenerate,    &cmdStorno,      &cmdAbout,
+    };
+    for (int16_t entry = 0; entry < PocetPopisku; ++entry) targets[entry]->SetCaption(Popisky[entry].at(Jazyk));
+}
+
+void frmGenerate::lblJazyk_Click(int16_t Index)
+{
+    Popis(Index);
+    lblJazyk(Index).SetVisible(false);
+    lblJazyk(NextLanguageLabel(Index, lblJazyk.LBound(), lblJazyk.UBound())).SetVisible(true);
+}
+
+// Letters on or off enables the case options and the first-character rule; values stay.
+void frmGenerate::chkParametr_Click(int16_t Index)
+{
+    if (Index != 0) return;
+    bool on = chkParametr(0).Value() == 1;
+    int16_t upper = optZnaky.UBound();
+    for (counter_ = optZnaky.LBound(); counter_ <= upper; ++counter_)
+        optZnaky(static_cast<int16_t>(counter_)).SetEnabled(on);
+    chkParametr(3).SetEnabled(on);
+}
+
+GeneratorInputs frmGenerate::ReadInputs()
+{
+    GeneratorInputs in;
+    in.minimumText = txtZnaky(0).Text();
+    in.maximumText = txtZnaky(1).Text();
+    in.letters = chkParametr(0).Value();
+    in.lowercaseOnly = optZnaky(0).Value();
+    in.uppercaseOnly = optZnaky(1).Value();
+    in.bothCases = optZnaky(2).Value();
+    in.digits = chkParametr(1).Value();
+    in.special = chkParametr(2).Value();
+    in.firstLetterRule = chkParametr(3).Value();
+    in.firstLetterRuleEnabled = chkParametr(3).Enabled();
+    return in;
+}
+
+// Attempts repeat while the first-character rule rejects the password shown.
+void frmGenerate::cmdGenerate_Click()
+{
+    GeneratorInputs in;
+    do {
+        in = ReadInputs();
+        txtPasswd.SetText(GenerateAttempt(in, Znaky, ProcessRandom(), counter_));
+    } while (NeedsAnotherAttempt(in, txtPasswd.Text()));
+}

@@ -1,0 +1,40 @@
+#pragma once
+#include "generator/Generator.h"
+#include "runtime/Forms.h"
+#include "texts/Popisky.h"
+#include "windows/frmAbout.h"
+
+// The main window: options, length range, Generate, language labels, Cancel and About.
+class frmGenerate final : public Form {
+private:
+    Design GetDesign() const override;
+    void CreateControls() override;
+    void Form_Load() override;
+    void Click(Control& control) override;
+
+    void Texty() { ::Texty(Popisky); }
+    void Popis(int16_t Jazyk);
+    GeneratorInputs ReadInputs();
+
+    void chkParametr_Click(int16_t Index);
+    void cmdGenerate_Click();
+    void cmdStorno_Click() { Unload(); }
+    void cmdAbout_Click() { about_.ShowModal(*this); }
+    void lblJazyk_Click(int16_t Index);
+
+    ControlArray<Label, 0, 2> lblInfo;
+    TextBox txtPasswd;
+    ControlArray<TextBox, 0, 1> txtZnaky;
+    ControlArray<CheckBox, 0, 3> chkParametr;
+    ControlArray<OptionButton, 0, 2> optZnaky;
+    CommandButton cmdGenerate;
+    CommandButton cmdStorno;
+    CommandButton cmdAbout;
+    ControlArray<Label, 0, 1> lblJazyk;
+    Frame frmParametry;
+
+    ::Znaky Znaky;
+    PopiskyTable Popisky;
+    int32_t counter_ = 0;  // loop counter shared by the option rule and the generator
+    frmAbout about_;       // its window is created on first showing
+};

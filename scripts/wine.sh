@@ -9,7 +9,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 mkdir -p "$(dirname "$WINEPREFIX")"
 (
   flock 9
-  wineserver -p </dev/null >/dev/null 2>&1 || true
-  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i </dev/null >/dev/null 2>&1
+  # 9>&-: the daemons must not inherit the lock, or they would hold it for ever.
+  wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
+  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i </dev/null >/dev/null 2>&1 9>&-
 ) 9>"$WINEPREFIX.lock"
 exec wine "$@"

@@ -1,7 +1,7 @@
 #include "runtime/Text.h"
 
-#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "runtime/RuntimeError.h"
@@ -81,14 +81,12 @@ double Val(std::u16string_view text)
 {
     Scanned s = Scan(text);
     if (!s.hasDigits || s.allZero) return 0.0;
-    double value = 0.0;
-    auto [ptr, ec] = std::from_chars(s.digits.data(), s.digits.data() + s.digits.size(), value);
-    if (ec == std::errc::result_out_of_range) {
-        if (s.leadingExponent > 0) Overflow();
-        value = 0.0;  // too small for a double: rounds to zero
-    } else if (ec != std::errc() || std::isinf(value)) {
-        Overflow();
-    }
+    // Out of a double's range: too large is an overflow, too small rounds to zero.
+    // strtod is given only what Scan accepted, so the C locale's "." is the only point.
+    if (s.leadingExponent > 308) Overflow();
+    if (s.leadingExponent < -330) return 0.0;
+    double value = std::strtod(s.digits.c_str(), nullptr);
+    if (std::isinf(value)) Overflow();
     return s.negative ? -value : value;
 }
 

@@ -315,7 +315,7 @@ INT_PTR Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NCDESTROY:
         hwnd_ = nullptr;
         modalOwner_ = nullptr;
-        if (--loadedForms == 0) PostQuitMessage(0);
+        --loadedForms;  // the message loop ends when this reaches zero
         return FALSE;
     }
     return FALSE;
@@ -328,10 +328,11 @@ void ReportError(const RuntimeError& error)
 
 int RunMessageLoop()
 {
+    // Forms are only destroyed while a message is dispatched, so the count is checked after each one.
     MSG msg{};
     while (loadedForms > 0) {
-        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return int(msg.wParam);
         DispatchFormMessage(msg);
     }
-    return loadedForms > 0 ? int(msg.wParam) : 0;
+    return 0;
 }

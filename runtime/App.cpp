@@ -1,0 +1,126 @@
+#include "runtime/App.h"
+
+#include <windows.h>
+
+#include <string_view>
+#include <vector>
+
+#include "runtime/RuntimeError.h"
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is 16-bit");
+
+namespace {
+
+wchar_t* W(std::u16string& text) { return reinterpret_cast<wchar_t*>(text.data()); }
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+// Full file name of the running exe, however long. The buffer starts small and
+// doubles until the name fits.
+std::u16string ModuleFileName()
+{
+    std::u16string buffer(128, u'\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, W(buffer), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            throw RuntimeError(errPathFileAccess);
+        // A full buffer means the name was cut short (with or without the terminator).
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::u16string FolderOf(const std::u16string& fileName)
+{
+    size_t slash = fileName.find_last_of(u"\\/");
+    if (slash == std::u16string::npos)
+        return {};
+    std::u16string folder = fileName.substr(0, slash);
+    // "C:" alone names the drive's current folder; the root keeps its separator.
+    if (!folder.empty() && folder.back() == u':')
+        folder += u'\\';
+    return folder;
+}
+
+std::u16string BaseNameWithoutExtension(const std::u16string& fileName)
+{
+    size_t slash = fileName.find_last_of(u"\\/");
+    std::u16string name = slash == std::u16string::npos ? fileName : fileName.substr(slash + 1);
+    size_t dot = name.find_last_of(u'.');
+    return dot == std::u16string::npos ? name : name.substr(0, dot);
+}
+
+struct VersionRecord {
+    std::u16string title;
+    int16_t major = 0;
+    int16_t minor = 0;
+    int16_t revision = 0;
+};
+
+VersionRecord ReadVersionRecord()
+{
+    VersionRecord record;
+    HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+    HGLOBAL loaded = resource ? LoadResource(nullptr, resource) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    DWORD size = resource ? SizeofResource(nullptr, resource) : 0;
+    if (bytes && size) {
+        // VerQueryValueW wants a writable, DWORD-aligned block; resource memory is read-only.
+        std::vector<DWORD> block((size + sizeof(DWORD) - 1) / sizeof(DWORD));
+        CopyMemory(block.data(), bytes, size);
+
+        void* value = nullptr;
+        UINT valueLength = 0;
+        if (VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\ProductName", &value, &valueLength) &&
+            valueLength > 0) {
+            // The length may or may not count the terminator.
+            std::u16string_view text(static_cast<const char16_t*>(value), valueLength);
+            record.title = text.substr(0, text.find(u'\0'));
+        }
+        if (VerQueryValueW(block.data(), L"\\", &value, &valueLength) && valueLength >= sizeof(VS_FIXEDFILEINFO)) {
+            const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+            if (fixed->dwSignature == VS_FFI_SIGNATURE) {
+                record.major = static_cast<int16_t>(HIWORD(fixed->dwFileVersionMS));
+                record.minor = static_cast<int16_t>(LOWORD(fixed->dwFileVersionMS));
+                record.revision = static_cast<int16_t>(LOWORD(fixed->dwFileVersionLS));
+            }
+        }
+    }
+    // Without a record the title falls back to the exe's own name.
+    if (record.title.empty())
+        record.title = BaseNameWithoutExtension(ModuleFileName());
+    return record;
+}
+
+const VersionRecord& Version()
+{
+    static const VersionRecord record = ReadVersionRecord();
+    return record;
+}
+
+}  // namespace
+
+namespace App {
+
+std::u16string Path()
+{
+    static const std::u16string path = FolderOf(ModuleFileName());
+    return path;
+}
+
+std::u16string Title() { return Version().title; }
+int16_t Major() { return Version().major; }
+int16_t Minor() { return Version().minor; }
+int16_t Revision() { return Version().revision; }
+
+}  // namespace App
+
+std::u16string JoinPath(const std::u16string& folder, const std::u16string& name)
+{
+    if (folder.empty() || IsSeparator(folder.back()))
+        return folder + name;
+    return folder + u'\\' + name;
+}

@@ -16,10 +16,11 @@ protected:
 };
 
 // Fast-key-erasure generator over ChaCha20. The state starts from a fixed key, so the
-// first values after start are always the same; Randomize() replaces the key by a
-// ChaCha20 block keyed with (key XOR 32 fresh bytes of the OS CSPRNG) and the timer
-// value as nonce, so nobody who knows the time can replay it and an unchanged timer
-// never restarts or repeats the sequence.
+// first values after start are always the same. Randomize() replaces the key by one
+// ChaCha20 block keyed with the key and the timer value as nonce, so an unchanged timer
+// never restarts or repeats the sequence; the first re-seed and every kReseedsPerSeed-th
+// one after it first XOR 32 fresh bytes of the OS CSPRNG into the key, so nobody who
+// knows the time can replay it.
 class Random final : public RandomSource {
 public:
     using Timer = std::function<uint64_t()>;
@@ -31,9 +32,15 @@ public:
     void Randomize() override { Randomize(timer_()); }
     void Randomize(uint64_t timerValue);
 
+    // OS bytes cost about 11 ns each under Wine: 32 for every one of a long password's
+    // 32767 re-seeds would take longer than all the rest of its generation.
+    static constexpr uint64_t kReseedsPerSeed = 128;
+    static constexpr size_t kSeedBytes = 32;
+
 private:
     void Refill();
-    const uint8_t* NextEntropy();  // 32 bytes, fetched in blocks, never reused
+    uint8_t NextByte();
+    uint8_t* NextEntropy();  // 32 bytes, fetched in blocks, never reused; the caller wipes them
 
     Timer timer_;
     Entropy entropy_;
@@ -43,10 +50,14 @@ private:
     size_t used_ = 64;
     std::vector<uint8_t> entropyPool_;
     size_t entropyUsed_ = 0;
+    uint64_t reseeds_ = 0;
 };
 
 // The process's generator, with the platform's timer and CSPRNG.
 Random& ProcessRandom();
+
+// The platform's CSPRNG, as ProcessRandom() uses it; ends the process when it fails.
+void SystemEntropy(uint8_t* out, size_t size);
 
 // ChaCha20 block function (RFC 8439 2.3): 64 bytes of keystream.
 void ChaCha20Block(const std::array<uint32_t, 8>& key, uint32_t counter,

@@ -11,15 +11,19 @@ namespace {
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-// The longest number at the start of the text, as ASCII for from_chars.
+// The longest number at the start of the text, reduced to its significant digits.
 struct Scanned {
     bool negative = false;
     bool hasDigits = false;
-    std::string digits;           // mantissa digits with at most one '.', then "e" and exponent digits
+    std::string significant;      // from the first non-zero digit, at most kMaxSignificant
+    bool sticky = false;          // a non-zero digit was dropped past kMaxSignificant
     int64_t leadingExponent = 0;  // decimal exponent of the first non-zero digit, saturated
-    bool allZero = true;
     size_t end = 0;               // index after the last character used
 };
+
+// More digits than any double needs to be rounded correctly (767).
+constexpr size_t kMaxSignificant = 800;
+constexpr int64_t kExponentLimit = 1'000'000'000;
 
 Scanned Scan(std::u16string_view text)
 {
@@ -30,19 +34,21 @@ Scanned Scan(std::u16string_view text)
         s.negative = text[i] == u'-';
         ++i;
     }
-    int64_t integerDigits = 0, firstNonZero = -1, position = 0;
+    int64_t integerDigits = 0, leadingZeros = 0;
     bool point = false;
     for (; i < text.size(); ++i) {
         char16_t c = text[i];
         if (IsDigit(c)) {
-            if (c != u'0' && firstNonZero < 0) firstNonZero = position;
-            ++position;
-            if (!point) ++integerDigits;
-            s.digits.push_back(static_cast<char>(c));
             s.hasDigits = true;
+            if (!point) ++integerDigits;
+            if (s.significant.empty() && c == u'0')
+                ++leadingZeros;
+            else if (s.significant.size() < kMaxSignificant)
+                s.significant.push_back(static_cast<char>(c));
+            else if (c != u'0')
+                s.sticky = true;
         } else if (c == u'.' && !point) {
             point = true;
-            s.digits.push_back('.');
         } else {
             break;
         }
@@ -55,21 +61,13 @@ Scanned Scan(std::u16string_view text)
         bool negativeExponent = false;
         if (j < text.size() && (text[j] == u'+' || text[j] == u'-')) negativeExponent = text[j++] == u'-';
         if (j < text.size() && IsDigit(text[j])) {
-            std::string expDigits;
-            for (; j < text.size() && IsDigit(text[j]); ++j) {
-                expDigits.push_back(static_cast<char>(text[j]));
-                if (exponent < 1'000'000'000) exponent = exponent * 10 + (text[j] - u'0');
-            }
+            for (; j < text.size() && IsDigit(text[j]); ++j)
+                if (exponent < kExponentLimit) exponent = exponent * 10 + (text[j] - u'0');
             if (negativeExponent) exponent = -exponent;
-            s.digits += negativeExponent ? "e-" : "e";
-            s.digits += expDigits;
             s.end = j;
         }
     }
-    if (firstNonZero >= 0) {
-        s.allZero = false;
-        s.leadingExponent = integerDigits - 1 - firstNonZero + exponent;
-    }
+    s.leadingExponent = integerDigits - 1 - leadingZeros + exponent;
     return s;
 }
 
@@ -80,12 +78,13 @@ Scanned Scan(std::u16string_view text)
 double Val(std::u16string_view text)
 {
     Scanned s = Scan(text);
-    if (!s.hasDigits || s.allZero) return 0.0;
+    if (s.significant.empty()) return 0.0;
     // Out of a double's range: too large is an overflow, too small rounds to zero.
-    // strtod is given only what Scan accepted, so the C locale's "." is the only point.
     if (s.leadingExponent > 308) Overflow();
     if (s.leadingExponent < -330) return 0.0;
-    double value = std::strtod(s.digits.c_str(), nullptr);
+    // "0.<digits>e<exponent>": short whatever the text's length; the C locale's "." is the point.
+    std::string normal = "0." + s.significant + (s.sticky ? "1" : "") + "e" + std::to_string(s.leadingExponent + 1);
+    double value = std::strtod(normal.c_str(), nullptr);
     if (std::isinf(value)) Overflow();
     return s.negative ? -value : value;
 }

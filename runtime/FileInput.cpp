@@ -1,0 +1,156 @@
+#include "runtime/FileInput.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <new>
+
+#include "runtime/RuntimeError.h"
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is 16-bit");
+
+namespace {
+
+constexpr size_t kChunk = 64 * 1024;
+constexpr size_t kMaxChunk = 16 * 1024 * 1024;
+
+struct HandleCloser {
+    void operator()(HANDLE h) const { CloseHandle(h); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+
+std::u16string Convert(UINT codePage, const char* bytes, size_t size, const std::u16string& path)
+{
+    if (size == 0) return {};
+    if (size > static_cast<size_t>(INT32_MAX)) throw RuntimeError(errOutOfMemory, path);
+    int length = static_cast<int>(size);
+    int wide = MultiByteToWideChar(codePage, 0, bytes, length, nullptr, 0);
+    if (wide <= 0) throw RuntimeError(errOutOfMemory, path);
+    std::u16string text(static_cast<size_t>(wide), u'\0');
+    MultiByteToWideChar(codePage, 0, bytes, length, reinterpret_cast<wchar_t*>(text.data()), wide);
+    return text;
+}
+
+struct InputFile {
+    UniqueHandle handle;
+    std::u16string path;  // as given, for error details
+    std::string buffer;   // bytes read; those not yet consumed start at `used`
+    size_t used = 0;
+    bool atEnd = false;   // ReadFile has reported the end of the file
+    bool started = false; // the byte order mark has been looked for
+    UINT codePage = CP_ACP;
+
+    // Appends the next bytes of the file to the buffer; false at the end of the file.
+    bool ReadMore()
+    {
+        if (atEnd) return false;
+        // Reads grow with the buffer so that a very long line takes few calls.
+        DWORD want = static_cast<DWORD>(std::clamp<size_t>(buffer.size(), kChunk, kMaxChunk));
+        size_t old = buffer.size();
+        buffer.resize(old + want);
+        DWORD got = 0;
+        BOOL ok = ReadFile(handle.get(), buffer.data() + old, want, &got, nullptr);
+        buffer.resize(old + got);
+        if (!ok) throw RuntimeError(errPathFileAccess, path);
+        if (got == 0) atEnd = true;
+        return got > 0;
+    }
+
+    // The next line without its break; the bytes of the break are consumed too.
+    std::u16string ReadLine()
+    {
+        if (!started) {
+            while (buffer.size() < 3 && ReadMore()) {}
+            if (buffer.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+                used = 3;
+                codePage = CP_UTF8;
+            }
+            started = true;
+        }
+
+        buffer.erase(0, used);
+        used = 0;
+
+        // Each byte is searched once, so a long line costs linear time.
+        size_t searched = 0;
+        for (;;) {
+            size_t brk = buffer.find_first_of("\r\n", searched);
+            if (brk != std::string::npos) {
+                size_t next = brk + 1;
+                // CR LF may be split across two reads.
+                if (buffer[brk] == '\r' && next == buffer.size()) ReadMore();
+                if (buffer[brk] == '\r' && next < buffer.size() && buffer[next] == '\n') ++next;
+                used = next;
+                return Convert(codePage, buffer.data(), brk, path);
+            }
+            searched = buffer.size();
+            if (!ReadMore()) break;
+        }
+        if (buffer.empty()) throw RuntimeError(errInputPastEnd, path);
+        used = buffer.size();
+        return Convert(codePage, buffer.data(), buffer.size(), path);
+    }
+};
+
+// Files open for input by file number. The program reads on one thread only.
+std::map<int16_t, InputFile>& Files()
+{
+    static std::map<int16_t, InputFile> files;
+    return files;
+}
+
+// Paths at or beyond MAX_PATH need the \\?\ form unless the system has long paths enabled.
+// That form is taken literally, so the path is made full and normal first.
+std::u16string ForCreateFile(const std::u16string& path)
+{
+    if (path.size() < MAX_PATH - 12 || path.rfind(u"\\\\?\\", 0) == 0 || path.rfind(u"\\\\.\\", 0) == 0)
+        return path;
+    DWORD size = GetFullPathNameW(Wide(path), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::u16string full(size, u'\0');
+    size = GetFullPathNameW(Wide(path), size, reinterpret_cast<wchar_t*>(full.data()), nullptr);
+    if (size == 0 || size >= full.size()) return path;
+    full.resize(size);
+    if (full.rfind(u"\\\\", 0) == 0) return u"\\\\?\\UNC\\" + full.substr(2);
+    return u"\\\\?\\" + full;
+}
+
+}  // namespace
+
+void FileOpenInput(int16_t fileNumber, const std::u16string& path)
+{
+    auto& files = Files();
+    if (fileNumber < 1) throw RuntimeError(errBadFileNumber, path);
+    if (files.count(fileNumber) != 0) throw RuntimeError(errFileAlreadyOpen, path);
+
+    HANDLE h = CreateFileW(Wide(ForCreateFile(path)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        throw RuntimeError(missing ? errFileNotFound : errPathFileAccess, path);
+    }
+    InputFile file;
+    file.handle.reset(h);
+    file.path = path;
+    files.emplace(fileNumber, std::move(file));
+}
+
+std::u16string LineInput(int16_t fileNumber)
+{
+    auto& files = Files();
+    auto it = files.find(fileNumber);
+    if (it == files.end()) throw RuntimeError(errBadFileNumber);
+    try {
+        return it->second.ReadLine();
+    } catch (const std::bad_alloc&) {
+        // A line too long for the address space is reported like any other error.
+        throw RuntimeError(errOutOfMemory, it->second.path);
+    }
+}
+
+void FileCloseAll() { Files().clear(); }

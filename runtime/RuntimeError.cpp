@@ -9,7 +9,9 @@ std::u16string RuntimeError::Description() const
     case errOverflow: return u"Overflow";
     case errOutOfMemory: return u"Out of memory";
     case errSubscript: return u"Subscript out of range";
+    case errBadFileNumber: return u"Bad file name or number";
     case errFileNotFound: return u"File not found";
+    case errFileAlreadyOpen: return u"File already open";
     case errInputPastEnd: return u"Input past end of file";
     case errPathFileAccess: return u"Path/File access error";
     default: return u"Application-defined or object-defined error";

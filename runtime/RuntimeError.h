@@ -8,7 +8,9 @@ enum ErrorNumber : int32_t {
     errOverflow = 6,
     errOutOfMemory = 7,
     errSubscript = 9,
+    errBadFileNumber = 52,
     errFileNotFound = 53,
+    errFileAlreadyOpen = 55,
     errInputPastEnd = 62,
     errPathFileAccess = 75,
 };

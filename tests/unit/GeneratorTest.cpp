@@ -1,0 +1,344 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "generator/Generator.h"
+#include "runtime/Random.h"
+#include "runtime/RuntimeError.h"
+
+namespace {
+
+// Largest single-precision value below 1.
+const float kMaxR = std::nextafter(1.0f, 0.0f);
+
+// Hands out scripted values, then `rest` for ever; logs 'n' per draw and 'R' per re-seed.
+class ScriptedRandom final : public RandomSource {
+public:
+    explicit ScriptedRandom(std::vector<float> script, float rest = 0.0f)
+        : script_(script.begin(), script.end()), rest_(rest) {}
+
+    float Rnd() override
+    {
+        log += 'n';
+        if (script_.empty()) return rest_;
+        float r = script_.front();
+        script_.pop_front();
+        return r;
+    }
+    void Randomize() override
+    {
+        log += 'R';
+        ++randomizeCalls;
+    }
+
+    std::string log;
+    int randomizeCalls = 0;
+
+private:
+    std::deque<float> script_;
+    float rest_;
+};
+
+GeneratorInputs Lengths(std::u16string minimum, std::u16string maximum)
+{
+    GeneratorInputs in;
+    in.minimumText = std::move(minimum);
+    in.maximumText = std::move(maximum);
+    in.digits = 1;
+    return in;
+}
+
+Znaky WithSpecial(std::u16string special)
+{
+    Znaky z = FixedZnaky();
+    z.special = std::move(special);
+    return z;
+}
+
+std::u16string Generate(const GeneratorInputs& in, const Znaky& z, RandomSource& random)
+{
+    int32_t counter = 0;
+    return GenerateAttempt(in, z, random, counter);
+}
+
+std::string Narrow(const std::u16string& s) { return std::string(s.begin(), s.end()); }
+
+}  // namespace
+
+TEST(Generator, FixedPoolsAreTheAsciiLettersAndDigits)
+{
+    Znaky z = FixedZnaky();
+    std::u16string lower, upper, digits;
+    for (char16_t c = u'a'; c <= u'z'; ++c) lower += c;
+    for (char16_t c = u'A'; c <= u'Z'; ++c) upper += c;
+    for (char16_t c = u'0'; c <= u'9'; ++c) digits += c;
+    EXPECT_EQ(z.lowercase, lower);
+    EXPECT_EQ(z.uppercase, upper);
+    EXPECT_EQ(z.digits, digits);
+    EXPECT_EQ(z.special, u"");
+}
+
+TEST(Generator, LengthIsDrawnFromTheRange)
+{
+    struct Case {
+        std::u16string minimum, maximum;
+        float r;
+        int expected;  // a length of zero or less gives an empty password
+    } cases[] = {
+        {u"6", u"10", 0.0f, 6},
+        {u"6", u"10", 0.5f, 8},
+        {u"6", u"10", 0.999999f, 10},
+        {u"6", u"10", kMaxR, 10},
+        {u"7", u"7", 0.0f, 7},
+        {u"7", u"7", kMaxR, 7},
+        // Minimum above maximum: span -3, length floor(10 - 3r).
+        {u"10", u"6", 0.0f, 10},
+        {u"10", u"6", 1e-7f, 9},
+        {u"10", u"6", 0.33333331f, 9},
+        {u"10", u"6", 0.33333334f, 8},
+        {u"10", u"6", 0.66666663f, 8},
+        {u"10", u"6", 0.66666669f, 7},
+        {u"10", u"6", kMaxR, 7},
+        {u"7", u"6", 0.0f, 7},
+        {u"7", u"6", 0.5f, 7},
+        {u"7", u"6", kMaxR, 7},
+        // Texts are read as numbers from their start, then floored.
+        {u"6.9", u"6.9", 0.5f, 6},
+        {u"12abc", u"12", kMaxR, 12},
+        {u" 3", u"3.99", 0.0f, 3},
+        {u"", u"", kMaxR, 0},
+        {u"abc", u"xyz", 0.5f, 0},
+        {u"", u"4", kMaxR, 4},
+        {u"-2.5", u"3", 0.0f, -3},
+        {u"-5", u"-3", kMaxR, -3},
+        {u"1", u"32767", 0.0f, 1},
+        {u"1", u"32767", kMaxR, 32767},
+        {u"-32768", u"-32768", 0.5f, -32768},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.minimum) + ".." + Narrow(c.maximum) + " r=" + std::to_string(c.r));
+        ScriptedRandom random({c.r});
+        std::u16string password = Generate(Lengths(c.minimum, c.maximum), FixedZnaky(), random);
+        size_t length = c.expected > 0 ? size_t(c.expected) : 0;
+        EXPECT_EQ(password.size(), length);
+        EXPECT_EQ(random.randomizeCalls, int(length));
+        // No re-seed before the length; one before each character.
+        std::string log = "n";
+        for (size_t i = 0; i < length; ++i) log += "Rn";
+        EXPECT_EQ(random.log, log);
+    }
+}
+
+TEST(Generator, RangeOutside16BitsIsOverflowBeforeAnyCharacter)
+{
+    struct Case {
+        std::u16string minimum, maximum;
+    } cases[] = {
+        {u"0", u"32767"},     {u"-1", u"32767"},  {u"-32768", u"32767"}, {u"32767", u"-32768"},
+        {u"5", u"-32768"},    {u"32768", u"1"},   {u"1", u"40000"},      {u"-32769", u"0"},
+        {u"1e400", u"1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.minimum) + ".." + Narrow(c.maximum));
+        ScriptedRandom random({0.5f});
+        int32_t number = 0;
+        try {
+            Generate(Lengths(c.minimum, c.maximum), FixedZnaky(), random);
+        } catch (const RuntimeError& e) {
+            number = e.Number();
+        }
+        EXPECT_EQ(number, errOverflow);
+        EXPECT_EQ(random.randomizeCalls, 0);
+    }
+}
+
+TEST(Generator, CandidateSetFollowsTheOptions)
+{
+    const Znaky z = WithSpecial(u"!#%");
+    const std::u16string lower = z.lowercase, upper = z.uppercase, digits = z.digits, special = z.special;
+    struct Case {
+        int16_t letters;
+        bool lowerOnly, upperOnly, both;
+        int16_t useDigits, useSpecial;
+        std::u16string expected;
+    } cases[] = {
+        {1, true, false, false, 0, 0, lower},
+        {1, false, true, false, 0, 0, upper},
+        {1, false, false, true, 0, 0, lower + upper},
+        {1, false, false, true, 1, 0, lower + upper + digits},
+        {1, true, false, false, 1, 1, lower + digits + special},
+        {1, false, true, false, 0, 1, upper + special},
+        {0, false, false, false, 1, 1, digits + special},
+        {0, true, false, false, 0, 1, special},
+        {1, false, false, false, 1, 1, digits + special},  // letters with no case chosen
+        {1, false, false, false, 0, 0, u""},
+        {2, true, false, false, 1, 0, digits},             // greyed counts as clear
+        {1, true, false, false, 2, 2, lower},
+        {0, false, false, true, 0, 0, u""},
+        {1, true, true, true, 0, 0, lower},                // first true case option wins
+        {1, false, true, true, 0, 0, upper},
+    };
+    for (const auto& c : cases) {
+        GeneratorInputs in;
+        in.letters = c.letters;
+        in.lowercaseOnly = c.lowerOnly;
+        in.uppercaseOnly = c.upperOnly;
+        in.bothCases = c.both;
+        in.digits = c.useDigits;
+        in.special = c.useSpecial;
+        EXPECT_EQ(CandidateSet(in, z), c.expected) << Narrow(c.expected);
+    }
+}
+
+TEST(Generator, EmptyCandidateSetGivesAnEmptyPasswordOfAnyLength)
+{
+    GeneratorInputs in = Lengths(u"5", u"5");
+    in.digits = 0;
+    ScriptedRandom random({0.0f}, 0.5f);
+    EXPECT_EQ(Generate(in, FixedZnaky(), random), u"");
+    EXPECT_EQ(random.randomizeCalls, 5);
+}
+
+TEST(Generator, PositionIsFloorOfRTimesNPlusOne)
+{
+    // For every position k of candidate sets of several sizes, the smallest and the largest
+    // r of its bucket [(k-1)/n, k/n) pick exactly the k-th character.
+    GeneratorInputs all = Lengths(u"1", u"1");
+    all.letters = 1;
+    all.bothCases = true;
+    all.special = 1;
+    GeneratorInputs onlySpecial = Lengths(u"1", u"1");
+    onlySpecial.digits = 0;
+    onlySpecial.special = 1;
+    struct Case {
+        GeneratorInputs in;
+        std::u16string special;
+    } cases[] = {{all, u"!#%"}, {Lengths(u"1", u"1"), u""}, {onlySpecial, u"a a"}, {onlySpecial, u"x"}};
+
+    for (const auto& c : cases) {
+        const Znaky z = WithSpecial(c.special);
+        const std::u16string set = CandidateSet(c.in, z);
+        const double n = double(set.size());
+        for (size_t k = 1; k <= set.size(); ++k) {
+            float low = float((k - 1) / n);
+            while (double(low) * n < double(k - 1)) low = std::nextafter(low, 1.0f);
+            while (low > 0 && double(std::nextafter(low, 0.0f)) * n >= double(k - 1))
+                low = std::nextafter(low, 0.0f);
+            float high = k == set.size() ? kMaxR : float(k / n);
+            while (double(high) * n >= double(k)) high = std::nextafter(high, 0.0f);
+            while (k < set.size() && double(std::nextafter(high, 1.0f)) * n < double(k))
+                high = std::nextafter(high, 1.0f);
+            for (float r : {low, high}) {
+                ScriptedRandom random({0.0f, r});
+                EXPECT_EQ(Generate(c.in, z, random), set.substr(k - 1, 1))
+                    << "n=" << set.size() << " k=" << k << " r=" << r;
+            }
+        }
+    }
+}
+
+TEST(Generator, EveryCandidateAppearsAndNothingElse)
+{
+    struct Case {
+        int16_t letters;
+        bool lowerOnly, upperOnly, both;
+        int16_t useDigits, useSpecial;
+    } cases[] = {
+        {1, false, false, true, 1, 1},
+        {1, true, false, false, 0, 0},
+        {1, false, true, false, 1, 0},
+        {0, true, false, false, 1, 1},
+        {2, false, false, true, 0, 1},
+    };
+    const Znaky z = WithSpecial(u"!#%");
+    for (const auto& c : cases) {
+        GeneratorInputs in = Lengths(u"8000", u"8000");
+        in.letters = c.letters;
+        in.lowercaseOnly = c.lowerOnly;
+        in.uppercaseOnly = c.upperOnly;
+        in.bothCases = c.both;
+        in.digits = c.useDigits;
+        in.special = c.useSpecial;
+        const std::u16string set = CandidateSet(in, z);
+        SCOPED_TRACE(Narrow(set));
+
+        const std::u16string password = Generate(in, z, ProcessRandom());
+        ASSERT_EQ(password.size(), 8000u);
+        std::map<char16_t, int> counts;
+        for (char16_t ch : password) ++counts[ch];
+        // With at most 65 candidates each is expected over 120 times: a missing one is a fault.
+        for (char16_t ch : set) EXPECT_GT(counts[ch], 0) << "never drawn: " << char(ch);
+        for (const auto& [ch, count] : counts)
+            EXPECT_NE(set.find(ch), std::u16string::npos) << "not a candidate: " << int(ch);
+    }
+}
+
+TEST(Generator, DrawsAreUniformOverPositions)
+{
+    // Chi-square over the 65 candidates (64 degrees of freedom); 170 is exceeded by chance
+    // with probability about 1.5e-11, while a skew of a few percent on one character is not.
+    GeneratorInputs in = Lengths(u"30000", u"30000");
+    in.letters = 1;
+    in.bothCases = true;
+    in.special = 1;
+    const Znaky z = WithSpecial(u"!#%");
+    const std::u16string set = CandidateSet(in, z);
+    ASSERT_EQ(set.size(), 65u);
+
+    const std::u16string password = Generate(in, z, ProcessRandom());
+    std::map<char16_t, int> counts;
+    for (char16_t ch : password) ++counts[ch];
+    const double expected = double(password.size()) / double(set.size());
+    double chi2 = 0;
+    for (char16_t ch : set) chi2 += (counts[ch] - expected) * (counts[ch] - expected) / expected;
+    EXPECT_LT(chi2, 170.0);
+}
+
+TEST(Generator, DoubledCharacterIsDrawnTwiceAsOften)
+{
+    // Special pool "a a": 'a' with probability 2/3, the space with 1/3. Chi-square with one
+    // degree of freedom; above 35 by chance with probability about 3e-9. Drawing the two
+    // characters equally often would give about 3750.
+    GeneratorInputs in = Lengths(u"30000", u"30000");
+    in.digits = 0;
+    in.special = 1;
+    const std::u16string password = Generate(in, WithSpecial(u"a a"), ProcessRandom());
+    ASSERT_EQ(password.size(), 30000u);
+    double a = 0, space = 0;
+    for (char16_t ch : password) {
+        if (ch == u'a') ++a;
+        else if (ch == u' ') ++space;
+        else ADD_FAILURE() << "not a candidate: " << int(ch);
+    }
+    const double n = a + space;
+    const double chi2 = (a - n * 2 / 3) * (a - n * 2 / 3) / (n * 2 / 3) +
+                        (space - n / 3) * (space - n / 3) / (n / 3);
+    EXPECT_LT(chi2, 35.0) << "a=" << a << " space=" << space;
+}
+
+TEST(Generator, FirstCharacterRuleAsksForAnotherAttempt)
+{
+    struct Case {
+        int16_t rule;
+        bool enabled;
+        std::u16string shown;
+        bool again;
+    } cases[] = {
+        {1, true, u"5abc", true},  {1, true, u"0", true},     {1, true, u"9!", true},
+        {1, true, u"a1", false},   {1, true, u"Z9", false},   {1, true, u"#1", false},
+        {1, true, u" 1", false},   {1, true, u".5", false},   {1, true, u"-5", false},
+        {1, true, u"", false},     {1, false, u"5", false},   {2, true, u"5", false},
+        {0, true, u"5", false},    {2, false, u"5", false},
+    };
+    for (const auto& c : cases) {
+        GeneratorInputs in;
+        in.firstLetterRule = c.rule;
+        in.firstLetterRuleEnabled = c.enabled;
+        EXPECT_EQ(NeedsAnotherAttempt(in, c.shown), c.again)
+            << c.rule << " " << c.enabled << " '" << Narrow(c.shown) << "'";
+    }
+}

@@ -1,0 +1,413 @@
+// zorkprobe: reads and times the windows of another process in the same Wine prefix.
+//   zorkprobe [--desktop NAME] COMMAND ARGS...   runs one command and prints its answer as one JSON line
+//   zorkprobe [--desktop NAME] serve PORT        connects to 127.0.0.1:PORT and answers one command per line
+// --desktop reads the windows of a named desktop (wine explorer /desktop=NAME,...) instead of the default one.
+// Commands:
+//   state IMAGE                      top-level windows of the processes whose exe is IMAGE, with children
+//   idle HWND                        whether the window answers messages and has nothing left to paint
+//   close HWND                       posts WM_CLOSE
+//   click HWND                       BM_CLICK, sent
+//   click-generate-timed N IMAGE     N times: BM_CLICK on Generate, then WM_GETTEXT of the password box
+//   launch-timed N EXE...            N rounds: start each exe, time until its window shows and is idle, close it
+#include <winsock2.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr UINT kTimeoutMs = 2000;
+constexpr int kGenerateId = 1012;
+constexpr int kPasswordId = 1001;
+
+std::string Utf8(const std::wstring& w)
+{
+    if (w.empty()) return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+std::wstring Wide(const std::string& s)
+{
+    if (s.empty()) return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
+    std::wstring w(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), w.data(), n);
+    return w;
+}
+
+std::string Json(const std::wstring& w)
+{
+    std::string out = "\"";
+    for (unsigned char c : Utf8(w)) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += char(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string Json(bool b) { return b ? "true" : "false"; }
+std::string Json(long long n) { return std::to_string(n); }
+std::string Json(HWND h) { return std::to_string(reinterpret_cast<uintptr_t>(h)); }
+std::string Json(const RECT& r)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "[%ld,%ld,%ld,%ld]", r.left, r.top, r.right, r.bottom);
+    return buf;
+}
+
+// Builds one JSON object field by field.
+class Obj {
+public:
+    Obj& operator()(const char* key, const std::string& json)
+    {
+        s_ += s_.empty() ? "{\"" : ",\"";
+        s_ += key;
+        s_ += "\":";
+        s_ += json;
+        return *this;
+    }
+    std::string str() const { return s_.empty() ? "{}" : s_ + "}"; }
+
+private:
+    std::string s_;
+};
+
+std::string Error(const char* what) { return Obj()("error", Json(Wide(what))).str(); }
+
+HWND ToHwnd(const std::string& s) { return reinterpret_cast<HWND>(uintptr_t(std::stoull(s))); }
+
+std::wstring ClassOf(HWND h)
+{
+    wchar_t buf[256];
+    int n = GetClassNameW(h, buf, 256);
+    return std::wstring(buf, n > 0 ? n : 0);
+}
+
+bool Responds(HWND h)
+{
+    DWORD_PTR r = 0;
+    return SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &r) != 0;
+}
+
+// WM_GETTEXT is marshalled across processes; a password can be 32767 characters long.
+bool TextOf(HWND h, std::wstring& text)
+{
+    static wchar_t buf[70000];
+    DWORD_PTR n = 0;
+    if (!SendMessageTimeoutW(h, WM_GETTEXT, 70000, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, kTimeoutMs, &n))
+        return false;
+    text.assign(buf, n);
+    return true;
+}
+
+std::wstring BaseName(std::wstring path)
+{
+    size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+std::wstring ImageOf(DWORD pid)
+{
+    static std::map<DWORD, std::wstring> cache;
+    auto it = cache.find(pid);
+    if (it != cache.end()) return it->second;
+    std::wstring name;
+    if (HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
+        wchar_t buf[MAX_PATH * 4];
+        DWORD n = MAX_PATH * 4;
+        if (QueryFullProcessImageNameW(p, 0, buf, &n)) name = BaseName(std::wstring(buf, n));
+        CloseHandle(p);
+    }
+    return cache[pid] = name;
+}
+
+BOOL CALLBACK AddWindow(HWND h, LPARAM list)
+{
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(h);
+    return TRUE;
+}
+
+std::vector<HWND> TopLevels()
+{
+    std::vector<HWND> all;
+    EnumWindows(AddWindow, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+std::vector<HWND> TopLevelsOf(const std::wstring& image)
+{
+    std::vector<HWND> found;
+    for (HWND h : TopLevels()) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        if (_wcsicmp(ImageOf(pid).c_str(), image.c_str()) == 0) found.push_back(h);
+    }
+    return found;
+}
+
+bool NeedsPaint(HWND h)
+{
+    if (GetUpdateRect(h, nullptr, FALSE)) return true;
+    for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (NeedsPaint(c)) return true;
+    return false;
+}
+
+bool Idle(HWND h) { return IsWindow(h) && Responds(h) && !NeedsPaint(h); }
+
+std::string ChildJson(int index, HWND c, bool responds)
+{
+    RECT r{};
+    GetWindowRect(c, &r);
+    std::wstring cls = ClassOf(c), text;
+    bool hasText = responds && TextOf(c, text);
+    long long check = 0;
+    DWORD_PTR v = 0;
+    if (responds && _wcsicmp(cls.c_str(), L"Button") == 0 &&
+        SendMessageTimeoutW(c, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &v))
+        check = (long long)v;
+    return Obj()("index", Json((long long)index))("hwnd", Json(c))("id", Json((long long)GetDlgCtrlID(c)))(
+               "class", Json(cls))("text", hasText ? Json(text) : "null")("check", Json(check))(
+               "enabled", Json(IsWindowEnabled(c) != 0))("visible", Json(IsWindowVisible(c) != 0))("rect", Json(r))(
+               "style", Json((long long)(DWORD)GetWindowLongW(c, GWL_STYLE)))(
+               "exstyle", Json((long long)(DWORD)GetWindowLongW(c, GWL_EXSTYLE)))
+        .str();
+}
+
+std::string WindowJson(HWND h)
+{
+    DWORD pid = 0;
+    DWORD tid = GetWindowThreadProcessId(h, &pid);
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(tid, &gui);
+    bool responds = Responds(h);
+    RECT r{}, client{};
+    GetWindowRect(h, &r);
+    GetClientRect(h, &client);
+    wchar_t title[1024];
+    int n = GetWindowTextW(h, title, 1024);
+    // The X11 driver keeps the X window of a top-level window in this property.
+    auto xid = reinterpret_cast<uintptr_t>(GetPropW(h, L"__wine_x11_whole_window"));
+    std::string children;
+    int index = 0;
+    for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++index) {
+        if (index) children += ',';
+        children += ChildJson(index, c, responds);
+    }
+    return Obj()("hwnd", Json(h))("pid", Json((long long)pid))("class", Json(ClassOf(h)))(
+               "title", Json(std::wstring(title, n > 0 ? n : 0)))("visible", Json(IsWindowVisible(h) != 0))(
+               "enabled", Json(IsWindowEnabled(h) != 0))("responds", Json(responds))("rect", Json(r))(
+               "client", Json(client))("owner", Json(GetWindow(h, GW_OWNER)))(
+               "style", Json((long long)(DWORD)GetWindowLongW(h, GWL_STYLE)))(
+               "exstyle", Json((long long)(DWORD)GetWindowLongW(h, GWL_EXSTYLE)))("xid", Json((long long)xid))(
+               "focus", Json(gui.hwndFocus))("active", Json(gui.hwndActive))(
+               "foreground", Json(GetForegroundWindow() == h))("children", "[" + children + "]")
+        .str();
+}
+
+double Ms(LARGE_INTEGER from, LARGE_INTEGER to)
+{
+    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
+    return double(to.QuadPart - from.QuadPart) * 1000.0 / double(freq.QuadPart);
+}
+
+LARGE_INTEGER Now()
+{
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t;
+}
+
+std::string Times(const std::vector<double>& ms)
+{
+    std::string out = "[";
+    for (size_t i = 0; i < ms.size(); ++i) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%s%.3f", i ? "," : "", ms[i]);
+        out += buf;
+    }
+    return out + "]";
+}
+
+std::string ClickGenerateTimed(int count, const std::wstring& image)
+{
+    HWND main = nullptr;
+    for (HWND h : TopLevelsOf(image))
+        if (IsWindowVisible(h) && GetDlgItem(h, kGenerateId)) main = h;
+    HWND button = GetDlgItem(main, kGenerateId), box = GetDlgItem(main, kPasswordId);
+    if (!button || !box) return Error("no main window");
+    std::vector<double> ms, clickMs;
+    std::wstring text;
+    for (int i = 0; i < count; ++i) {
+        LARGE_INTEGER t0 = Now();
+        // The click runs the handler inside this sent message, so the text is there when it returns.
+        DWORD_PTR r = 0;
+        SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 60000, &r);
+        clickMs.push_back(Ms(t0, Now()));
+        if (!TextOf(box, text)) return Error("no answer");
+        ms.push_back(Ms(t0, Now()));
+    }
+    return Obj()("times", Times(ms))("click_times", Times(clickMs))("length", Json((long long)text.size())).str();
+}
+
+HWND ShownWindowOf(DWORD pid)
+{
+    for (HWND h : TopLevels()) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(h, &owner);
+        if (owner == pid && IsWindowVisible(h) && !GetWindow(h, GW_OWNER)) return h;
+    }
+    return nullptr;
+}
+
+// Time from CreateProcess to the first unowned window being visible, answering and painted.
+double LaunchTimed(const std::wstring& exe)
+{
+    std::wstring cmd = L"\"" + exe + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    LARGE_INTEGER t0 = Now();
+    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+    double ms = -1;
+    while (Ms(t0, Now()) < 30000) {
+        HWND h = ShownWindowOf(pi.dwProcessId);
+        if (h && Idle(h)) {
+            ms = Ms(t0, Now());
+            PostMessageW(h, WM_CLOSE, 0, 0);
+            break;
+        }
+        if (WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) break;
+    }
+    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return ms;
+}
+
+std::string LaunchTimed(int rounds, const std::vector<std::wstring>& exes)
+{
+    std::vector<std::vector<double>> ms(exes.size());
+    for (int i = 0; i < rounds; ++i)
+        for (size_t e = 0; e < exes.size(); ++e) ms[e].push_back(LaunchTimed(exes[e]));
+    std::string out = "{\"times\":[";
+    for (size_t e = 0; e < exes.size(); ++e) {
+        if (e) out += ',';
+        out += Times(ms[e]);
+    }
+    return out + "]}";
+}
+
+std::string Run(const std::vector<std::string>& args)
+{
+    try {
+        const std::string& cmd = args.at(0);
+        if (cmd == "state") {
+            std::string out = "{\"windows\":[";
+            bool first = true;
+            for (HWND h : TopLevelsOf(Wide(args.at(1)))) {
+                if (!first) out += ',';
+                out += WindowJson(h);
+                first = false;
+            }
+            return out + "]}";
+        }
+        if (cmd == "idle") return Obj()("idle", Json(Idle(ToHwnd(args.at(1))))).str();
+        if (cmd == "close") return Obj()("ok", Json(PostMessageW(ToHwnd(args.at(1)), WM_CLOSE, 0, 0) != 0)).str();
+        if (cmd == "click") {
+            DWORD_PTR r = 0;
+            bool ok = SendMessageTimeoutW(ToHwnd(args.at(1)), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 60000, &r) != 0;
+            return Obj()("ok", Json(ok)).str();
+        }
+        if (cmd == "click-generate-timed") return ClickGenerateTimed(std::stoi(args.at(1)), Wide(args.at(2)));
+        if (cmd == "launch-timed") {
+            std::vector<std::wstring> exes;
+            for (size_t i = 2; i < args.size(); ++i) exes.push_back(Wide(args[i]));
+            return LaunchTimed(std::stoi(args.at(1)), exes);
+        }
+        return Error("unknown command");
+    } catch (const std::exception&) {
+        return Error("bad arguments");
+    }
+}
+
+std::vector<std::string> Split(const std::string& line)
+{
+    std::vector<std::string> words;
+    size_t start = 0;
+    while (start <= line.size()) {
+        size_t tab = line.find('\t', start);
+        if (tab == std::string::npos) tab = line.size();
+        words.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    return words;
+}
+
+// One command per line, its words separated by tabs (paths may hold spaces); one JSON line back.
+int Serve(int port)
+{
+    WSADATA wsa;
+    if (WSAStartup(MAKEWORD(2, 2), &wsa)) return 1;
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(u_short(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (s == INVALID_SOCKET || connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr)) return 1;
+    std::string pending;
+    char buf[4096];
+    for (;;) {
+        size_t nl;
+        while ((nl = pending.find('\n')) != std::string::npos) {
+            std::string line = pending.substr(0, nl);
+            pending.erase(0, nl + 1);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line == "quit") return 0;
+            std::string answer = Run(Split(line)) + "\n";
+            for (size_t sent = 0; sent < answer.size();) {
+                int n = send(s, answer.data() + sent, int(answer.size() - sent), 0);
+                if (n <= 0) return 1;
+                sent += size_t(n);
+            }
+        }
+        int n = recv(s, buf, sizeof buf, 0);
+        if (n <= 0) return 0;
+        pending.append(buf, size_t(n));
+    }
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.push_back(Utf8(argv[i]));
+    if (args.size() > 2 && args[0] == "--desktop") {
+        // Window enumeration only sees the calling thread's desktop.
+        HDESK desk = OpenDesktopW(Wide(args[1]).c_str(), 0, FALSE, GENERIC_ALL);
+        if (!desk || !SetThreadDesktop(desk)) return 2;
+        args.erase(args.begin(), args.begin() + 2);
+    }
+    if (args.empty()) return 2;
+    if (args[0] == "serve") return args.size() > 1 ? Serve(std::stoi(args[1])) : 2;
+    std::string answer = Run(args) + "\n";
+    std::fwrite(answer.data(), 1, answer.size(), stdout);
+    return answer.rfind("{\"error\"", 0) == 0 ? 1 : 0;
+}

@@ -1,0 +1,549 @@
+"""Window tests: the real zorkMIX.exe under Wine on Xvfb, driven by real keys and mouse clicks.
+
+python3 test_windows.py --exe build/win/zorkMIX.exe --probe build/win/tests/window/zorkprobe.exe \
+    --wine scripts/wine.sh --prefix build/win/wineprefix [unittest options]
+"""
+import argparse
+import os
+import re
+import shutil
+import string
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from zorkwin import App, Session, copy_exe, unix_to_windows  # noqa: E402
+
+# Main window children, in tab order.
+(LBL_PASSWD, PASSWD, LBL_LENGTH, MINIMUM, MAXIMUM, LETTERS, LOWER, UPPER, BOTH, DIGITS, SPECIAL, FIRST,
+ GENERATE, CANCEL, ABOUT, EN, CS, FRAME, DASH) = range(19)
+# About window children.
+ABOUT_IMAGE, ABOUT_TITLE_LINE, ABOUT_COPYRIGHT, ABOUT_OK, ABOUT_MAIL, ABOUT_WEB = range(6)
+
+# The control each caption entry goes to, and the entries in both languages.
+CAPTIONED = [FRAME, LETTERS, LOWER, UPPER, BOTH, DIGITS, SPECIAL, FIRST, LBL_LENGTH, LBL_PASSWD, GENERATE, CANCEL,
+             ABOUT]
+CZECH = ["Parametry hesla", "Použít &písmena", "jen &malé", "jen &velká", "malá &i velká", "Použít čí&sla",
+         "Použít spe&ciální znaky", "Musí &začínat písmenem", "P&očet znaků hesla:", "&Heslo:", "&Generuj",
+         "Storno", "O &aplikaci"]
+ENGLISH = ["Parameters", "&Characters", "&lowercase", "&UPPERCASE", "&both", "&Numbers", "&Special characters",
+           "Character &first", "Characters in passw&ord:", "&Password:", "&Generate", "Cancel", "&About"]
+
+LOWERCASE, UPPERCASE, DIGIT_CHARS = string.ascii_lowercase, string.ascii_uppercase, string.digits
+WS_EX_STATICEDGE = 0x20000
+
+ARGS = None
+SESSION = None
+
+
+def setUpModule():
+    global SESSION
+    SESSION = Session(ARGS.wine, ARGS.prefix, ARGS.probe)
+
+
+def tearDownModule():
+    if SESSION:
+        SESSION.close()
+
+
+def shipped_special_pool():
+    with open(os.path.join(os.path.dirname(ARGS.exe), "SpecChar.txt"), "rb") as f:
+        return re.split(rb"\r\n|\r|\n", f.read(), maxsplit=1)[0].decode("cp1252")
+
+
+class WindowTest(unittest.TestCase):
+    def start(self, exe=None, cwd=None, wait_main=True):
+        app = App(SESSION, exe or ARGS.exe, cwd=cwd, wait_main=wait_main)
+        self.addCleanup(app.close)
+        return app
+
+    def temp_folder(self):
+        folder = tempfile.mkdtemp(prefix="zork win ")  # a space in the path on purpose
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        return folder
+
+    def generate(self, app, how="mouse"):
+        """Presses Generate and returns the new password (successive passwords differ)."""
+        before = app.password()
+        if how == "mouse":
+            app.click(app.main().child(GENERATE))
+        else:
+            app.keys(app.main(), how)
+        return app.wait(lambda: app.password() != before and app.password(), "a new password", timeout=30)
+
+    def assert_password(self, password, alphabet, lengths=range(6, 11)):
+        self.assertIn(len(password), lengths, password)
+        self.assertEqual(set(password) - set(alphabet), set(), f"characters outside the pool in {password!r}")
+
+    def toggle(self, app, index):
+        """Clicks a check box and waits for its value to flip."""
+        before = app.main().child(index)["check"]
+        app.click(app.main().child(index))
+        self.wait_check(app, index, 1 - before)
+
+    def select(self, app, index):
+        app.click(app.main().child(index))
+        self.wait_check(app, index, 1)
+
+    def wait_check(self, app, index, value):
+        app.wait(lambda: app.main().child(index)["check"] == value, f"control {index} at check {value}")
+
+    def wait_focus(self, app, index):
+        app.wait(lambda: app.main().focus_index() == index, f"focus on control {index}")
+
+
+class StartupStateTest(WindowTest):
+    def test_initial_state(self):
+        app = self.start()
+        main = app.main()
+        self.assertEqual(main.title, "zorkMIX")
+        self.assertEqual(main["class"], "#32770")
+        left, top, right, bottom = main.client
+        self.assertEqual((right - left, bottom - top), (440, 183), "client area at 96 dpi")
+        wl, wt, wr, wb = main.rect
+        self.assertLessEqual(abs((wl + wr) - 1024), 2, "centred horizontally on the 1024 x 768 screen")
+        self.assertLessEqual(abs((wt + wb) - 768), 2, "centred vertically")
+        self.assertEqual(len(main.children), 19)
+        self.assertEqual([c["id"] for c in main.children], list(range(1000, 1019)))
+
+        kinds = {"Static": [LBL_PASSWD, LBL_LENGTH, EN, CS, DASH], "Edit": [PASSWD, MINIMUM, MAXIMUM],
+                 "Button": [LETTERS, LOWER, UPPER, BOTH, DIGITS, SPECIAL, FIRST, GENERATE, CANCEL, ABOUT, FRAME]}
+        for kind, indexes in kinds.items():
+            for i in indexes:
+                self.assertEqual(main.child(i)["class"].lower(), kind.lower(), f"control {i}")
+        button_type = {LETTERS: "check", DIGITS: "check", SPECIAL: "check", FIRST: "check", LOWER: "radio",
+                       UPPER: "radio", BOTH: "radio", FRAME: "group", GENERATE: "push", CANCEL: "push",
+                       ABOUT: "push"}
+        types = {0: "push", 1: "push", 2: "check", 3: "check", 5: "check", 4: "radio", 7: "group", 9: "radio"}
+        for i, kind in button_type.items():
+            self.assertEqual(types.get(main.child(i)["style"] & 0xF), kind, f"button style of control {i}")
+
+        for i, caption in zip(CAPTIONED, CZECH):
+            self.assertEqual(main.child(i)["text"], caption, f"caption of control {i}")
+        self.assertEqual([main.child(i)["text"] for i in (EN, CS, DASH)], ["EN", "CS", "-"])
+        self.assertTrue(main.child(EN)["visible"])
+        self.assertFalse(main.child(CS)["visible"])
+        self.assertTrue(all(c["visible"] for c in main.children if c["index"] != CS))
+        self.assertTrue(all(c["enabled"] for c in main.children))
+
+        checks = {LETTERS: 1, LOWER: 1, UPPER: 0, BOTH: 0, DIGITS: 1, SPECIAL: 0, FIRST: 0}
+        self.assertEqual({i: main.child(i)["check"] for i in checks}, checks)
+        self.assertEqual([main.child(i)["text"] for i in (PASSWD, MINIMUM, MAXIMUM)], ["", "6", "10"])
+        self.assertEqual(main.focus_index(), PASSWD)
+        for i in (PASSWD, MINIMUM, MAXIMUM):
+            self.assertTrue(main.child(i)["exstyle"] & WS_EX_STATICEDGE, f"static edge on control {i}")
+        self.assertFalse(main.child(LBL_PASSWD)["exstyle"] & WS_EX_STATICEDGE)
+
+
+class GenerateTest(WindowTest):
+    def test_pool_options_by_mouse(self):
+        app = self.start()
+        special = shipped_special_pool()
+        cases = [  # (option to select, boxes to toggle, allowed characters, characters that must show up)
+            (None, [], LOWERCASE + DIGIT_CHARS, [LOWERCASE, DIGIT_CHARS]),
+            (UPPER, [], UPPERCASE + DIGIT_CHARS, [UPPERCASE, DIGIT_CHARS]),
+            (BOTH, [DIGITS], LOWERCASE + UPPERCASE, [LOWERCASE, UPPERCASE]),
+            (None, [LETTERS, DIGITS], DIGIT_CHARS, [DIGIT_CHARS]),
+            (None, [SPECIAL], DIGIT_CHARS + special, [DIGIT_CHARS] + ([special] if special else [])),
+        ]
+        for option, toggles, alphabet, present in cases:
+            with self.subTest(option=option, toggles=toggles):
+                if option is not None:
+                    self.select(app, option)
+                for i in toggles:
+                    self.toggle(app, i)
+                passwords = [self.generate(app) for _ in range(12)]
+                for p in passwords:
+                    self.assert_password(p, alphabet)
+                joined = "".join(passwords)
+                for chars in present:
+                    self.assertTrue(set(joined) & set(chars), f"no character of {chars!r} in {passwords}")
+                self.assertGreater(len({len(p) for p in passwords}), 1, "lengths vary between 6 and 10")
+
+    def test_enter_in_a_length_box_generates_with_the_typed_lengths(self):
+        app = self.start()
+        app.type_into(PASSWD, "typed 1")  # the box is editable; Generate replaces the whole text
+        app.type_into(MINIMUM, "12")
+        app.type_into(MAXIMUM, "12")
+        self.assertEqual(app.main().focus_index(), MAXIMUM)
+        password = self.generate(app, how="Return")
+        self.assert_password(password, LOWERCASE + DIGIT_CHARS, lengths=[12])
+
+    def test_longest_password_shows_whole(self):
+        app = self.start()
+        app.type_into(MINIMUM, "32767")
+        app.type_into(MAXIMUM, "32767")
+        password = self.generate(app)
+        self.assert_password(password, LOWERCASE + DIGIT_CHARS, lengths=[32767])
+        self.assertEqual(set(password), set(LOWERCASE + DIGIT_CHARS), "every character of the pool is drawn")
+
+    def test_first_character_rule(self):
+        app = self.start()
+        self.toggle(app, FIRST)
+        passwords = [self.generate(app) for _ in range(40)]
+        for p in passwords:
+            self.assert_password(p, LOWERCASE + DIGIT_CHARS)
+        self.assertEqual([p for p in passwords if p[0].isdigit()], [], "a password began with a digit")
+        self.assertTrue(any(c.isdigit() for p in passwords for c in p), "digits are still drawn")
+
+        # Without letters the rule's box is disabled but stays checked, and no longer applies.
+        self.toggle(app, LETTERS)
+        app.wait(lambda: not app.main().child(FIRST)["enabled"], "the rule disabled")
+        self.assertEqual(app.main().child(FIRST)["check"], 1)
+        for _ in range(3):
+            self.assert_password(self.generate(app), DIGIT_CHARS)
+
+
+class KeyboardTest(WindowTest):
+    def press_and_track_focus(self, app, key, expected):
+        seen = []
+        for index in expected:
+            app.keys(app.main(), key)
+            self.wait_focus(app, index)
+            seen.append(index)
+        self.assertEqual(seen, expected)
+
+    def test_tab_order(self):
+        app = self.start()
+        forward = [MINIMUM, MAXIMUM, LETTERS, LOWER, DIGITS, SPECIAL, FIRST, GENERATE, CANCEL, ABOUT, PASSWD]
+        self.press_and_track_focus(app, "Tab", forward)
+        self.press_and_track_focus(app, "shift+Tab", forward[::-1][1:] + [PASSWD])
+
+        # The arrow keys move within the option group and select; Tab then stops at the selected one.
+        app.keys(app.main(), "Tab", "Tab", "Tab", "Tab")
+        self.wait_focus(app, LOWER)
+        app.keys(app.main(), "Right")
+        self.wait_focus(app, UPPER)
+        self.wait_check(app, UPPER, 1)
+        app.keys(app.main(), "Right")
+        self.wait_focus(app, BOTH)
+        self.wait_check(app, BOTH, 1)
+        self.assertEqual([app.main().child(i)["check"] for i in (LOWER, UPPER, BOTH)], [0, 0, 1])
+        self.press_and_track_focus(app, "shift+Tab", [LETTERS])
+        self.press_and_track_focus(app, "Tab", [BOTH, DIGITS])
+
+        # Disabled controls are skipped.
+        app.click(app.main().child(LETTERS))
+        app.wait(lambda: not app.main().child(BOTH)["enabled"], "options disabled")
+        app.keys(app.main(), "alt+h")
+        self.wait_focus(app, PASSWD)
+        self.press_and_track_focus(app, "Tab", [MINIMUM, MAXIMUM, LETTERS, DIGITS, SPECIAL, GENERATE, CANCEL, ABOUT,
+                                                PASSWD])
+
+    def check_access_keys(self, app, toggles, options, focus_keys, generate_key):
+        for key, index in toggles:
+            with self.subTest(key=key):
+                before = app.main().child(index)["check"]
+                app.keys(app.main(), key)
+                self.wait_check(app, index, 1 - before)
+                app.keys(app.main(), key)
+                self.wait_check(app, index, before)
+        for key, index in options:
+            with self.subTest(key=key):
+                app.keys(app.main(), key)
+                self.wait_check(app, index, 1)
+                others = [i for i in (LOWER, UPPER, BOTH) if i != index]
+                self.assertEqual([app.main().child(i)["check"] for i in others], [0, 0])
+        for key, index in focus_keys:
+            with self.subTest(key=key):
+                app.click(app.main().child(MAXIMUM))
+                self.wait_focus(app, MAXIMUM)
+                app.keys(app.main(), key)
+                self.wait_focus(app, index)
+        with self.subTest(key=generate_key):
+            self.assert_password(self.generate(app, how=generate_key), LOWERCASE + DIGIT_CHARS)
+
+    def test_access_keys_in_czech(self):
+        app = self.start()
+        self.check_access_keys(
+            app, toggles=[("alt+s", DIGITS), ("alt+c", SPECIAL), ("alt+z", FIRST), ("alt+p", LETTERS)],
+            options=[("alt+v", UPPER), ("alt+i", BOTH), ("alt+m", LOWER)],
+            focus_keys=[("alt+h", PASSWD), ("alt+o", MINIMUM)], generate_key="alt+g")
+
+    def test_access_keys_in_english(self):
+        app = self.start()
+        app.click(app.main().child(EN))
+        app.wait(lambda: app.main().child(GENERATE)["text"] == "&Generate", "English captions")
+        self.check_access_keys(
+            app, toggles=[("alt+n", DIGITS), ("alt+s", SPECIAL), ("alt+f", FIRST), ("alt+c", LETTERS)],
+            options=[("alt+u", UPPER), ("alt+b", BOTH), ("alt+l", LOWER)],
+            focus_keys=[("alt+p", PASSWD), ("alt+o", MINIMUM)], generate_key="alt+g")
+
+    def test_enter_on_another_button_presses_that_button(self):
+        app = self.start()
+        app.keys(app.main(), "shift+Tab")
+        self.wait_focus(app, ABOUT)
+        app.keys(app.main(), "Return")
+        about = app.wait(lambda: (a := app.about()) and a.visible and a, "the About window")
+        self.assertEqual(app.password(), "", "Enter on About must not generate")
+        app.keys(about, "Escape")
+        app.wait(lambda: (a := app.about()) and not a.visible, "the About window hidden")
+
+
+class LanguageTest(WindowTest):
+    def captions(self, app):
+        main = app.main()
+        return [main.child(i)["text"] for i in CAPTIONED]
+
+    def values(self, app):
+        main = app.main()
+        return [(c["index"], c["check"], c["enabled"]) for c in main.children] + [
+            main.child(i)["text"] for i in (PASSWD, MINIMUM, MAXIMUM, DASH, EN, CS)]
+
+    def test_switch_to_english_and_back_keeps_every_value(self):
+        app = self.start()
+        # Move away from the start values so that a reset would show.
+        app.type_into(MINIMUM, "7")
+        self.select(app, UPPER)
+        self.toggle(app, SPECIAL)
+        self.toggle(app, FIRST)
+        self.generate(app)
+        before = self.values(app)
+
+        for label, captions, shown, hidden in [(EN, ENGLISH, CS, EN), (CS, CZECH, EN, CS)]:
+            with self.subTest(click=app.main().child(label)["text"]):
+                app.click(app.main().child(label))
+                app.wait(lambda: self.captions(app) == captions, f"captions {captions[0]!r}...")
+                main = app.main()
+                self.assertTrue(main.child(shown)["visible"])
+                self.assertFalse(main.child(hidden)["visible"])
+                self.assertEqual(main.title, "zorkMIX")
+                self.assertEqual(self.values(app), before)
+
+
+class OptionRuleTest(WindowTest):
+    def enabled(self, app):
+        return [c["enabled"] for c in app.main().children]
+
+    def test_letters_enable_the_case_options_and_the_rule(self):
+        app = self.start()
+        self.select(app, BOTH)
+        self.toggle(app, FIRST)
+        all_on = self.enabled(app)
+        self.assertTrue(all(all_on))
+
+        self.toggle(app, LETTERS)
+        app.wait(lambda: not app.main().child(FIRST)["enabled"], "the rule disabled")
+        off = [i not in (LOWER, UPPER, BOTH, FIRST) for i in range(19)]
+        self.assertEqual(self.enabled(app), off)
+        checks = [app.main().child(i)["check"] for i in (LOWER, UPPER, BOTH, FIRST)]
+        self.assertEqual(checks, [0, 0, 1, 1], "disabling keeps the values")
+
+        # A disabled box takes no click; the other boxes change no enabled state.
+        app.click(app.main().child(FIRST))
+        for i in (DIGITS, SPECIAL):
+            self.toggle(app, i)
+            self.assertEqual(self.enabled(app), off)
+        self.assertEqual(app.main().child(FIRST)["check"], 1)
+
+        self.toggle(app, LETTERS)
+        app.wait(lambda: self.enabled(app) == all_on, "all controls enabled again")
+        self.assertEqual([app.main().child(i)["check"] for i in (LOWER, UPPER, BOTH, FIRST)], [0, 0, 1, 1])
+        for i in (FIRST, DIGITS, SPECIAL):
+            self.toggle(app, i)
+            self.assertEqual(self.enabled(app), all_on)
+
+
+class AboutTest(WindowTest):
+    def shown_about(self, app):
+        return app.wait_idle(app.wait(lambda: (a := app.about()) and a.visible and a, "the About window shown"))
+
+    def check_about(self, app, about):
+        main = app.main()
+        self.assertEqual(about["class"], "#32770")
+        self.assertEqual(about.owner, main.hwnd)
+        self.assertFalse(main.enabled, "the main window is disabled while About shows")
+        self.assertEqual(len(about.children), 6)
+        self.assertEqual(about.child(ABOUT_TITLE_LINE)["text"], "zorkMIX 1.00")
+        self.assertEqual(about.child(ABOUT_OK)["text"], "OK")
+        self.assertEqual(about.child(ABOUT_IMAGE)["class"].lower(), "static")
+        self.assertEqual(about.focus, about.child(ABOUT_OK)["hwnd"])
+        left, top, right, bottom = about.client
+        self.assertEqual((right - left, bottom - top), (344, 122))
+        ml, mt, mr, mb = main.rect
+        al, at, ar, ab = about.rect
+        self.assertLessEqual(abs((al + ar) - (ml + mr)), 2, "centred over the main window")
+        self.assertLessEqual(abs((at + ab) - (mt + mb)), 2, "centred over the main window")
+
+    def hidden(self, app, about):
+        app.wait(lambda: (a := app.about()) and not a.visible, "the About window hidden")
+        self.assertTrue(app.main().enabled)
+        self.assertEqual(app.about().hwnd, about.hwnd, "hiding keeps the window")
+
+    def test_modal_window_shown_hidden_and_reused(self):
+        app = self.start()
+        app.click(app.main().child(ABOUT))
+        about = self.shown_about(app)
+        self.check_about(app, about)
+
+        # The main window takes no clicks and no keys; Enter in About then hides it.
+        main = app.main()
+        app.click(main.child(GENERATE))
+        app.click(main.child(SPECIAL))
+        app.keys(main, "alt+s")
+        app.keys(about, "Return")
+        self.hidden(app, about)
+        main = app.main()
+        self.assertEqual(main.child(PASSWD)["text"], "")
+        self.assertEqual([main.child(i)["check"] for i in (DIGITS, SPECIAL)], [1, 0])
+
+        for show, dismiss in [("alt+a", "Escape"), ("mouse", "mouse")]:
+            with self.subTest(show=show, dismiss=dismiss):
+                if show == "mouse":
+                    app.click(app.main().child(ABOUT))
+                else:
+                    app.keys(app.main(), show)
+                again = self.shown_about(app)
+                self.assertEqual(again.hwnd, about.hwnd, "a second showing reuses the window")
+                self.check_about(app, again)
+                if dismiss == "mouse":
+                    app.click(again.child(ABOUT_OK))
+                else:
+                    app.keys(again, dismiss)
+                self.hidden(app, about)
+
+        # Closing it (Alt+F4, as the close box) destroys it; the next showing creates it anew.
+        app.keys(app.main(), "alt+a")
+        app.keys(self.shown_about(app), "alt+F4")
+        app.wait(lambda: app.about() is None, "the About window destroyed")
+        self.assertTrue(app.main().enabled)
+        app.click(app.main().child(ABOUT))
+        fresh = self.shown_about(app)
+        self.assertNotEqual(fresh.hwnd, about.hwnd)
+        self.check_about(app, fresh)
+        app.click(fresh.child(ABOUT_OK))
+        self.hidden(app, fresh)
+
+        # The main window works as before.
+        self.assert_password(self.generate(app), LOWERCASE + DIGIT_CHARS)
+
+    def test_about_ignores_the_language(self):
+        app = self.start()
+        app.click(app.main().child(EN))
+        app.wait(lambda: app.main().child(ABOUT)["text"] == "&About", "English captions")
+        app.click(app.main().child(ABOUT))
+        about = self.shown_about(app)
+        self.assertEqual(about.title, "O aplikaci")
+        self.check_about(app, about)
+        app.keys(about, "Escape")
+        self.hidden(app, about)
+
+
+class ProgramEndTest(WindowTest):
+    def test_ways_to_end(self):
+        def key(name):
+            return lambda app: app.keys(app.main(), name)
+
+        def cancel(app):
+            app.click(app.main().child(CANCEL))
+
+        for about_first, name, act in [
+            (False, "Esc", key("Escape")),
+            (False, "Cancel", cancel),
+            (False, "Alt+F4", key("alt+F4")),
+            (False, "WM_CLOSE (close box)", lambda app: SESSION.probe("close", app.main().hwnd)),
+            (True, "Esc", key("Escape")),
+            (True, "Cancel", cancel),
+        ]:
+            with self.subTest(name, after_about=about_first):
+                app = self.start()
+                if about_first:
+                    app.keys(app.main(), "alt+a")
+                    about = app.wait(lambda: (a := app.about()) and a.visible and a, "the About window")
+                    app.keys(about, "Return")
+                    app.wait(lambda: (a := app.about()) and not a.visible, "the About window hidden")
+                act(app)
+                self.assertEqual(app.wait_exit(), 0)
+
+
+class ErrorTest(WindowTest):
+    def close_report(self, app, report):
+        app.keys(report, "Return")
+        app.wait(lambda: app.report() is None, "the error report closed")
+
+    def test_overflow_is_reported_and_changes_nothing(self):
+        app = self.start()
+        for minimum, maximum in [("0", "32767"), ("99999", "10"), ("-32768", "0")]:
+            with self.subTest(minimum=minimum, maximum=maximum):
+                app.type_into(MINIMUM, "6")
+                app.type_into(MAXIMUM, "10")
+                password = self.generate(app)
+                app.type_into(MINIMUM, minimum)
+                app.type_into(MAXIMUM, maximum)
+                before = app.main().values()
+                app.click(app.main().child(GENERATE))
+                report = app.wait(app.report, "the error report")
+                self.assertRegex(report.text(), r"\b6\b")
+                self.assertIn("overflow", report.text().lower())
+                self.assertEqual(app.password(), password)
+                self.close_report(app, report)
+                main = app.main()
+                self.assertTrue(main.visible and main.enabled)
+                self.assertEqual(main.values(), before)
+        app.type_into(MINIMUM, "6")
+        app.type_into(MAXIMUM, "10")
+        self.assert_password(self.generate(app), LOWERCASE + DIGIT_CHARS)
+
+    def test_unreadable_special_characters_end_the_start(self):
+        for name, content, number, description in [("missing", None, 53, "file not found"),
+                                                    ("empty", b"", 62, "input past end of file")]:
+            with self.subTest(name):
+                folder = self.temp_folder()
+                app = self.start(copy_exe(ARGS.exe, folder, content), wait_main=False)
+                main_seen = []
+
+                def report():
+                    if app.main(visible=True):
+                        main_seen.append(True)
+                    return app.report()
+
+                shown = app.wait(report, "the error report")
+                text = shown.text()
+                self.assertRegex(text, rf"\b{number}\b")
+                self.assertIn(description, text.lower())
+                expected_path = unix_to_windows(os.path.join(folder, "SpecChar.txt"))
+                self.assertIn(expected_path.lower()[2:], text.lower(), "the report names the file")
+                self.close_report(app, shown)
+                self.assertNotEqual(app.wait_exit(), 0)
+                self.assertEqual(main_seen, [], "the main window was shown")
+
+    def test_special_characters_come_from_beside_the_exe(self):
+        folder = self.temp_folder()
+        elsewhere = self.temp_folder()
+        with open(os.path.join(elsewhere, "SpecChar.txt"), "wb") as f:
+            f.write(b"%\r\n")
+        for content, pool in [(b"#\r\n!", "#"), (b"\r\n", "")]:
+            with self.subTest(content=content):
+                app = self.start(copy_exe(ARGS.exe, folder, content), cwd=elsewhere)
+                for i in (LETTERS, DIGITS, SPECIAL):
+                    self.toggle(app, i)
+                app.click(app.main().child(GENERATE))
+                if pool:
+                    password = app.wait(app.password, "a password")
+                    self.assert_password(password, pool)
+                else:
+                    # Nothing to draw from: the box stays empty; Generate again after letters proves it ran.
+                    self.toggle(app, LETTERS)
+                    self.assert_password(self.generate(app), LOWERCASE)
+                    self.toggle(app, LETTERS)
+                    app.click(app.main().child(GENERATE))
+                    app.wait(lambda: app.password() == "", "the box emptied")
+                app.keys(app.main(), "Escape")
+                self.assertEqual(app.wait_exit(), 0)
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--probe", required=True)
+    parser.add_argument("--wine", required=True)
+    parser.add_argument("--prefix", required=True)
+    ARGS, rest = parser.parse_known_args()
+    ARGS.exe, ARGS.probe = os.path.abspath(ARGS.exe), os.path.abspath(ARGS.probe)
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+
+
+if __name__ == "__main__":
+    main()

@@ -6,12 +6,10 @@
 #include <vector>
 
 #include "runtime/RuntimeError.h"
+#include "runtime/WideText.h"
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is 16-bit");
 
 namespace {
-
-wchar_t* W(std::u16string& text) { return reinterpret_cast<wchar_t*>(text.data()); }
 
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 

@@ -8,8 +8,8 @@
 #include <new>
 
 #include "runtime/RuntimeError.h"
+#include "runtime/WideText.h"
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is 16-bit");
 
 namespace {
 
@@ -21,8 +21,6 @@ struct HandleCloser {
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
-const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-
 std::u16string Convert(UINT codePage, const char* bytes, size_t size, const std::u16string& path)
 {
     if (size == 0) return {};
@@ -31,7 +29,7 @@ std::u16string Convert(UINT codePage, const char* bytes, size_t size, const std:
     int wide = MultiByteToWideChar(codePage, 0, bytes, length, nullptr, 0);
     if (wide <= 0) throw RuntimeError(errOutOfMemory, path);
     std::u16string text(static_cast<size_t>(wide), u'\0');
-    MultiByteToWideChar(codePage, 0, bytes, length, reinterpret_cast<wchar_t*>(text.data()), wide);
+    MultiByteToWideChar(codePage, 0, bytes, length, W(text), wide);
     return text;
 }
 
@@ -109,10 +107,10 @@ std::u16string ForCreateFile(const std::u16string& path)
 {
     if (path.size() < MAX_PATH - 12 || path.rfind(u"\\\\?\\", 0) == 0 || path.rfind(u"\\\\.\\", 0) == 0)
         return path;
-    DWORD size = GetFullPathNameW(Wide(path), 0, nullptr, nullptr);
+    DWORD size = GetFullPathNameW(W(path), 0, nullptr, nullptr);
     if (size == 0) return path;
     std::u16string full(size, u'\0');
-    size = GetFullPathNameW(Wide(path), size, reinterpret_cast<wchar_t*>(full.data()), nullptr);
+    size = GetFullPathNameW(W(path), size, W(full), nullptr);
     if (size == 0 || size >= full.size()) return path;
     full.resize(size);
     if (full.rfind(u"\\\\", 0) == 0) return u"\\\\?\\UNC\\" + full.substr(2);
@@ -127,7 +125,7 @@ void FileOpenInput(int16_t fileNumber, const std::u16string& path)
     if (fileNumber < 1) throw RuntimeError(errBadFileNumber, path);
     if (files.count(fileNumber) != 0) throw RuntimeError(errFileAlreadyOpen, path);
 
-    HANDLE h = CreateFileW(Wide(ForCreateFile(path)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE h = CreateFileW(W(ForCreateFile(path)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();

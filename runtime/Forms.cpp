@@ -70,7 +70,7 @@ std::u16string Control::Caption() const
 {
     std::u16string text(GetWindowTextLengthW(hwnd_), u'\0');
     if (!text.empty()) {
-        int copied = GetWindowTextW(hwnd_, reinterpret_cast<wchar_t*>(text.data()), int(text.size()) + 1);
+        int copied = GetWindowTextW(hwnd_, W(text), int(text.size()) + 1);
         text.resize(copied);
     }
     return text;

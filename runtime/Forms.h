@@ -8,9 +8,8 @@
 #include <string>
 
 #include "runtime/RuntimeError.h"
+#include "runtime/WideText.h"
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is 16-bit");
-inline const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 // Pixels for a length in twips at the system DPI.
 int Twips(int twips);

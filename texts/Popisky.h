@@ -2,13 +2,14 @@
 // The main window's caption table in Czech (0) and English (1).
 #include <array>
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 constexpr int16_t PocetPopisku = 13;
 constexpr int16_t PocetJazyku = 2;
 
 // Popisky[entry][language]; entries in the order their captions are applied.
-using PopiskyTable = std::array<std::array<std::u16string, PocetJazyku>, PocetPopisku>;
+// The texts are the program's own constants, so the table refers to them in place.
+using PopiskyTable = std::array<std::array<std::u16string_view, PocetJazyku>, PocetPopisku>;
 
 // Fills every entry in both languages.
 void Texty(PopiskyTable& popisky);

@@ -1,6 +1,7 @@
 // Small replacements for libstdc++ pieces that would otherwise pull about 150 KB of
-// unused library code into the exe (the symbol demangler, and through the __throw_
-// helpers every standard exception class with its own copy of std::string).
+// unused library code into the exe: the symbol demangler, and, through the __throw_
+// helpers, every standard exception class with its own copy of std::string. All the
+// helpers of that library member are defined here, so it is never linked in.
 #include <cstdlib>
 #include <new>
 
@@ -16,6 +17,18 @@ void __throw_bad_alloc() { throw std::bad_alloc(); }
 void __throw_bad_array_new_length() { throw std::bad_alloc(); }
 // A text longer than memory allows is out of memory as far as the user can tell.
 void __throw_length_error(const char*) { throw std::bad_alloc(); }
+void __throw_out_of_range(const char*) { throw RuntimeError(errSubscript); }
 void __throw_out_of_range_fmt(const char*, ...) { throw RuntimeError(errSubscript); }
+void __throw_overflow_error(const char*) { throw RuntimeError(errOverflow); }
+void __throw_range_error(const char*) { throw RuntimeError(errOverflow); }
+// The rest would be a fault in the program itself: end it, as an uncaught exception would.
+void __throw_bad_cast() { std::abort(); }
+void __throw_bad_typeid() { std::abort(); }
+void __throw_bad_exception() { std::abort(); }
+void __throw_logic_error(const char*) { std::abort(); }
+void __throw_domain_error(const char*) { std::abort(); }
+void __throw_invalid_argument(const char*) { std::abort(); }
+void __throw_runtime_error(const char*) { std::abort(); }
+void __throw_underflow_error(const char*) { std::abort(); }
 void __throw_bad_function_call() { std::abort(); }
 }  // namespace std

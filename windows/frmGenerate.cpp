@@ -80,7 +80,7 @@ void frmGenerate::Popis(int16_t Jazyk)
         &chkParametr(1), &chkParametr(2), &chkParametr(3), &lblInfo(1),  &lblInfo(0),
         &cmdGenerate,    &cmdStorno,      &cmdAbout,
     };
-    for (int16_t entry = 0; entry < PocetPopisku; ++entry) targets[entry]->SetCaption(Popisky[entry].at(Jazyk));
+    for (int16_t entry = 0; entry < PocetPopisku; ++entry) targets[entry]->SetCaption(std::u16string(Popisky[entry].at(Jazyk)));
 }
 
 void frmGenerate::lblJazyk_Click(int16_t Index)

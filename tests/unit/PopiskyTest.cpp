@@ -8,7 +8,7 @@
 namespace {
 
 // The access key of a caption: the letter after a single "&", lower-cased; 0 when none.
-char16_t AccessKey(const std::u16string& caption)
+char16_t AccessKey(std::u16string_view caption)
 {
     for (size_t i = 0; i + 1 < caption.size(); ++i)
         if (caption[i] == u'&') {

@@ -168,8 +168,8 @@ void Form::KeepLabelsUnderControls()
 void Form::Load(HWND owner)
 {
     if (hwnd_) return;
-    Create(owner);
     try {
+        Create(owner);
         Form_Load();
     } catch (...) {
         Unload();

@@ -143,7 +143,7 @@ public:
     HWND hWnd() const { return hwnd_; }
     bool Loaded() const { return hwnd_ != nullptr; }
 
-    // Creates the window on first use and runs Form_Load; a load error unloads it again.
+    // Creates the window on first use and runs Form_Load; an error on the way unloads it again.
     void Load(HWND owner = nullptr);
     void Show();
     // Shows the form with `owner` disabled until this form is hidden or unloaded.

@@ -8,7 +8,6 @@
 #include "runtime/RuntimeError.h"
 #include "runtime/WideText.h"
 
-
 namespace {
 
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }

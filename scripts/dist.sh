@@ -110,18 +110,16 @@ tmp=$(mktemp -d "${TMPDIR:-/tmp}/zorkMIX-check.XXXXXX")
 one=$tmp/one
 two=$tmp/second-build-folder
 release "$one"
-(umask 077 && TZ=XST-5:45 release "$two" --touch)
+(umask 077; TZ=XST-5:45 release "$two" --touch)
 
 for f in src/build/dist/zorkMIX.exe $(cd "$one" && echo out/*.zip) out/SHA256SUMS; do
   if ! diff=$(cmp -- "$one/$f" "$two/$f" 2>&1); then
     case $diff in
-      *' differ: byte '*) at=${diff##* byte }; at=$((${at%%,*} - 1)) ;;
-      *'EOF on '*) at=${diff##* byte }; at=${at%%,*} ;; # where the shorter one ends
-      *) at="? ($diff)" ;;
+      *' differ: byte '*) at=${diff##* byte }; at=$((${at%%,*} - 1)); printf -v at 'offset %d (0x%x)' "$at" "$at" ;;
+      *'EOF on '*) at=${diff##* byte }; at="offset ${at%%,*}, where the shorter one ends" ;;
+      *) at=$diff ;;
     esac
-    [[ $at == *'?'* ]] || at=$(printf '%d (0x%x)' "$at" "$at")
-    echo "dist: --check failed: the two builds differ first in ${f##*/}, at offset $at;" \
-      "both are kept in $tmp" >&2
+    echo "dist: --check failed: the two builds differ first in ${f##*/}, $at; both are kept in $tmp" >&2
     tmp=''
     exit 1
   fi

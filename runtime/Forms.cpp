@@ -45,25 +45,29 @@ void Form::Create(HWND owner)
 
     nextId_ = design.firstControlId;
     CreateControls();
-    KeepLabelsUnderControls();
+    KeepControlsApart();
 }
 
-// A label is text on the form, drawn under every control; as a window it would paint over
-// a later control that starts inside its rectangle, so it is cut short there.
-void Form::KeepLabelsUnderControls()
+// The layout's rectangles overlap: a caption area runs over the next control's box or circle,
+// and rows overlap by a pixel. The window above takes the clicks and paints over the other, so
+// a control is cut short where another starts inside it: at its bottom when the other starts
+// lower, else at its right. Left and top stay; frames lie under everything and are left alone.
+void Form::KeepControlsApart()
 {
-    for (HWND label = GetWindow(hwnd_, GW_CHILD); label; label = GetWindow(label, GW_HWNDNEXT)) {
-        if (ControlOf(label)->kind_ != ControlKind::Label) continue;
+    auto isFrame = [](HWND hwnd) { return ControlOf(hwnd)->kind_ == ControlKind::Frame; };
+    for (HWND control = GetWindow(hwnd_, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        if (isFrame(control)) continue;
         RECT box, other, overlap;
-        GetWindowRect(label, &box);
-        for (HWND next = GetWindow(label, GW_HWNDNEXT); next; next = GetWindow(next, GW_HWNDNEXT)) {
-            ControlKind kind = ControlOf(next)->kind_;
+        GetWindowRect(control, &box);
+        for (HWND next = GetWindow(hwnd_, GW_CHILD); next; next = GetWindow(next, GW_HWNDNEXT)) {
             GetWindowRect(next, &other);
-            if (kind != ControlKind::Label && kind != ControlKind::Frame && IntersectRect(&overlap, &box, &other) &&
-                other.left > box.left)
+            if (next == control || isFrame(next) || !IntersectRect(&overlap, &box, &other)) continue;
+            if (other.top > box.top)
+                box.bottom = other.top;
+            else if (other.left > box.left)
                 box.right = other.left;
         }
-        SetWindowPos(label, nullptr, 0, 0, box.right - box.left, box.bottom - box.top,
+        SetWindowPos(control, nullptr, 0, 0, box.right - box.left, box.bottom - box.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }

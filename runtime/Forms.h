@@ -59,7 +59,7 @@ private:
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void RunClick(Control& control);
     void Create(HWND owner);
-    void KeepLabelsUnderControls();
+    void KeepControlsApart();
 
     static inline int loadedForms_ = 0;
     HWND hwnd_ = nullptr;

@@ -345,6 +345,30 @@ class OptionRuleTest(WindowTest):
             self.assertEqual(self.enabled(app), all_on)
 
 
+class ClickTest(WindowTest):
+    def test_box_circle_and_caption_take_their_own_clicks(self):
+        app = self.start()
+        toggles = [LETTERS, DIGITS, SPECIAL, FIRST]
+        # Each option is clicked while another one is selected, on its circle and on its caption.
+        cases = [(UPPER, "box"), (LOWER, "caption"), (BOTH, "box"), (UPPER, "caption"), (LOWER, "box"),
+                 (BOTH, "caption")] + [(i, where) for i in toggles for where in ("box", "caption")]
+        controls = toggles + [LOWER, UPPER, BOTH]
+        left, _, right, _ = app.main().client
+        pixels = (right - left) / 440  # per pixel at 96 dpi
+        for index, where in cases:
+            with self.subTest(control=app.main().child(index)["text"], where=where):
+                before = {i: app.main().child(i)["check"] for i in controls}
+                expected = dict(before)
+                if index in toggles:
+                    expected[index] = 1 - before[index]
+                else:
+                    expected.update({i: int(i == index) for i in (LOWER, UPPER, BOTH)})
+                # The box or circle lies at the left edge; the caption starts after it.
+                app.click(app.main().child(index), from_left=round((3 if where == "box" else 24) * pixels))
+                app.wait(lambda: {i: app.main().child(i)["check"] for i in controls} == expected,
+                         f"only control {index} changed", timeout=3)
+
+
 class AboutTest(WindowTest):
     def shown_about(self, app):
         return app.wait_idle(app.wait(lambda: (a := app.about()) and a.visible and a, "the About window shown"))

@@ -1,6 +1,39 @@
 #include "runtime/Controls.h"
 
+#include <initguid.h>
+#include <oleacc.h>
+
+#include "runtime/SystemLibrary.h"
 #include "runtime/WideText.h"
+
+namespace {
+
+// The accessibility property service of oleacc.dll, taken from the system folder only and
+// kept for the whole process; null where it is missing.
+IAccPropServices* PropertyServices()
+{
+    static IAccPropServices* const services = []() -> IAccPropServices* {
+        // The service lives in a single-threaded apartment: the program's one UI thread.
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        HMODULE oleacc = LoadSystemLibrary(L"oleacc.dll");
+        using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+        // Through void(*)(): the generic function pointer type that converts without a warning.
+        auto getClassObject = oleacc ? reinterpret_cast<GetClassObject>(reinterpret_cast<void (*)()>(
+                                           GetProcAddress(oleacc, "DllGetClassObject")))
+                                     : nullptr;
+        IClassFactory* factory = nullptr;
+        if (!getClassObject ||
+            FAILED(getClassObject(CLSID_AccPropServices, IID_IClassFactory, reinterpret_cast<void**>(&factory))))
+            return nullptr;
+        IAccPropServices* created = nullptr;
+        factory->CreateInstance(nullptr, IID_IAccPropServices, reinterpret_cast<void**>(&created));
+        factory->Release();
+        return created;
+    }();
+    return services;
+}
+
+}  // namespace
 
 Control* ControlOf(HWND hwnd) { return reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
 
@@ -15,6 +48,13 @@ std::u16string Control::Caption() const
 }
 
 void Control::SetCaption(const std::u16string& caption) { SetWindowTextW(hwnd_, W(caption)); }
+
+bool Control::SetAccessibleName(const std::u16string& name)
+{
+    IAccPropServices* services = PropertyServices();
+    return services &&
+           SUCCEEDED(services->SetHwndPropStr(hwnd_, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME, W(name)));
+}
 
 void Label::AutoSize()
 {

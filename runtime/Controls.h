@@ -20,6 +20,8 @@ public:
     HWND hWnd() const { return hwnd_; }
     std::u16string Caption() const;
     void SetCaption(const std::u16string& caption);
+    // The name screen readers give the control; false where the system keeps no such names.
+    bool SetAccessibleName(const std::u16string& name);
     bool Enabled() const { return IsWindowEnabled(hwnd_); }
     void SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled); }
     bool Visible() const { return IsWindowVisible(hwnd_); }

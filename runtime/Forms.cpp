@@ -132,7 +132,11 @@ void Form::Add(Control& control, ControlKind kind, const std::u16string& caption
     const wchar_t* windowClass = L"BUTTON";
     DWORD style = WS_CHILD | WS_VISIBLE | extraStyle;
     switch (kind) {
-    case ControlKind::Label: windowClass = L"STATIC"; style |= SS_NOTIFY; break;
+    case ControlKind::Label:
+        // A left-aligned label stays on one line and is cut where its room ends, never wrapped out of sight.
+        windowClass = L"STATIC";
+        style |= SS_NOTIFY | ((extraStyle & SS_TYPEMASK) == 0 ? SS_LEFTNOWORDWRAP : 0);
+        break;
     case ControlKind::Image: windowClass = L"STATIC"; style |= SS_ICON | SS_REALSIZEIMAGE; break;
     case ControlKind::TextBox: windowClass = L"EDIT"; style |= WS_TABSTOP | ES_AUTOHSCROLL; break;
     case ControlKind::CheckBox: style |= WS_TABSTOP | BS_AUTOCHECKBOX; break;

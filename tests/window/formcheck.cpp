@@ -166,7 +166,9 @@ protected:
 TEST_F(Windows, UseTheDialogFont)
 {
     // The suite names the DPI its Wine prefix was made with.
-    if (const char* dpi = std::getenv("ZORK_DPI")) ASSERT_EQ(Dpi(), std::atoi(dpi));
+    if (const char* dpi = std::getenv("ZORK_DPI")) {
+        ASSERT_EQ(Dpi(), std::atoi(dpi));
+    }
     for (HWND control : Children(main.hWnd())) ExpectDialogFont(control, FW_NORMAL);
     std::vector<HWND> lines = Children(about.hWnd());
     ExpectDialogFont(lines.at(1), FW_BOLD);  // the title and version line

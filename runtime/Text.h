@@ -29,6 +29,3 @@ std::u16string Left1(std::u16string_view text);
 
 // Decimal digits of a 16-bit integer, with a minus sign when negative.
 std::u16string StrI2(int16_t value);
-
-// The bytes of the first line: up to the first CR LF, LF or CR, which is dropped.
-std::string_view FirstLine(std::string_view bytes);

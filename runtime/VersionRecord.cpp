@@ -74,7 +74,7 @@ VersionRecord ParseVersionRecord(const uint8_t* bytes, size_t size)
     const uint8_t* fixed = bytes + root->value;
     if (root->valueSize >= kFixedInfoSize &&
         (Word(fixed) | uint32_t(Word(fixed + 2)) << 16) == kFixedInfoSignature) {
-        // dwFileVersionMS at 8 holds major:minor, dwFileVersionLS at 12 the third:fourth number.
+        // dwFileVersionMS (at 8) is major:minor and dwFileVersionLS (at 12) third:fourth, low word first.
         record.major = int16_t(Word(fixed + 10));
         record.minor = int16_t(Word(fixed + 8));
         record.revision = int16_t(Word(fixed + 12));

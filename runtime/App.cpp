@@ -2,10 +2,8 @@
 
 #include <windows.h>
 
-#include <string_view>
-#include <vector>
-
 #include "runtime/RuntimeError.h"
+#include "runtime/VersionRecord.h"
 #include "runtime/WideText.h"
 
 namespace {
@@ -50,42 +48,14 @@ std::u16string BaseNameWithoutExtension(const std::u16string& fileName)
     return dot == std::u16string::npos ? name : name.substr(0, dot);
 }
 
-struct VersionRecord {
-    std::u16string title;
-    int16_t major = 0;
-    int16_t minor = 0;
-    int16_t revision = 0;
-};
-
 VersionRecord ReadVersionRecord()
 {
-    VersionRecord record;
+    // Resource memory lives as long as the module; no version.dll is needed to read it.
     HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
     HGLOBAL loaded = resource ? LoadResource(nullptr, resource) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    DWORD size = resource ? SizeofResource(nullptr, resource) : 0;
-    if (bytes && size) {
-        // VerQueryValueW wants a writable, DWORD-aligned block; resource memory is read-only.
-        std::vector<DWORD> block((size + sizeof(DWORD) - 1) / sizeof(DWORD));
-        CopyMemory(block.data(), bytes, size);
-
-        void* value = nullptr;
-        UINT valueLength = 0;
-        if (VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\ProductName", &value, &valueLength) &&
-            valueLength > 0) {
-            // The length may or may not count the terminator.
-            std::u16string_view text(static_cast<const char16_t*>(value), valueLength);
-            record.title = text.substr(0, text.find(u'\0'));
-        }
-        if (VerQueryValueW(block.data(), L"\\", &value, &valueLength) && valueLength >= sizeof(VS_FIXEDFILEINFO)) {
-            const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
-            if (fixed->dwSignature == VS_FFI_SIGNATURE) {
-                record.major = static_cast<int16_t>(HIWORD(fixed->dwFileVersionMS));
-                record.minor = static_cast<int16_t>(LOWORD(fixed->dwFileVersionMS));
-                record.revision = static_cast<int16_t>(LOWORD(fixed->dwFileVersionLS));
-            }
-        }
-    }
+    VersionRecord record;
+    if (bytes) record = ParseVersionRecord(static_cast<const uint8_t*>(bytes), SizeofResource(nullptr, resource));
     // Without a record the title falls back to the exe's own name.
     if (record.title.empty())
         record.title = BaseNameWithoutExtension(ModuleFileName());

@@ -1,5 +1,8 @@
 #include "runtime/MessageLoop.h"
 
+#include <exception>
+#include <new>
+
 #include "runtime/App.h"
 #include "runtime/Forms.h"
 #include "runtime/Text.h"
@@ -45,4 +48,31 @@ int RunMessageLoop()
 void ReportError(const RuntimeError& error)
 {
     MessageBoxW(GetActiveWindow(), W(ErrorText(error)), W(App::Title()), MB_OK | MB_ICONEXCLAMATION);
+}
+
+namespace {
+
+[[noreturn]] void ExitWithReport(const RuntimeError& error) noexcept
+{
+    try {
+        ReportError(error);
+    } catch (...) {
+        // Out of memory may leave no room for the report; the exit code still tells.
+    }
+    ExitProcess(UINT(error.Number()));
+}
+
+}  // namespace
+
+void ReportErrorAndExit() noexcept
+{
+    try {
+        if (std::exception_ptr current = std::current_exception()) std::rethrow_exception(current);
+    } catch (const RuntimeError& error) {
+        ExitWithReport(error);
+    } catch (const std::bad_alloc&) {
+        ExitWithReport(RuntimeError(errOutOfMemory));
+    } catch (...) {
+    }
+    ExitWithReport(RuntimeError(errInternal));
 }

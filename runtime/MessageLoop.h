@@ -12,3 +12,8 @@ int RunMessageLoop();
 
 // Shows the standard error report, owned by the active window.
 void ReportError(const RuntimeError& error);
+
+// For the exception being handled, or none: shows the error report (out of memory for
+// std::bad_alloc, internal error for anything else) and ends the process with the error's
+// number as its exit code.
+[[noreturn]] void ReportErrorAndExit() noexcept;

@@ -117,6 +117,7 @@ uint8_t* Random::NextEntropy()
 {
     if (entropyUsed_ + kSeedBytes > entropyPool_.size()) {
         entropyPool_.resize(kEntropyBlock);
+        entropyUsed_ = kEntropyBlock;  // none of it is fresh until the fetch succeeds
         entropy_(entropyPool_.data(), entropyPool_.size());
         entropyUsed_ = 0;
     }
@@ -132,11 +133,13 @@ uint8_t* Random::NextEntropy()
 void Random::Randomize(uint64_t timerValue)
 {
     std::array<uint32_t, 8> mixed = key_;
-    if (reseeds_++ % kReseedsPerSeed == 0) {
+    // Counted only once its seed is in, so a re-seed whose fetch failed is tried again in full.
+    if (reseeds_ % kReseedsPerSeed == 0) {
         uint8_t* seed = NextEntropy();
         for (size_t i = 0; i < mixed.size(); ++i) mixed[i] ^= Load32(seed + 4 * i);
         Wipe(seed, kSeedBytes);
     }
+    ++reseeds_;
 
     ChaCha20Block(mixed, 0, {uint32_t(timerValue), uint32_t(timerValue >> 32), 1}, block_.data());
     Wipe(mixed.data(), sizeof mixed);

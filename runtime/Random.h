@@ -56,7 +56,7 @@ private:
 // The process's generator, with the platform's timer and CSPRNG.
 Random& ProcessRandom();
 
-// The platform's CSPRNG, as ProcessRandom() uses it; ends the process when it fails.
+// The platform's CSPRNG, as ProcessRandom() uses it; a FatalError when it is missing or fails.
 void SystemEntropy(uint8_t* out, size_t size);
 
 // ChaCha20 block function (RFC 8439 2.3): 64 bytes of keystream.

@@ -3,14 +3,14 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include "runtime/RuntimeError.h"
 
 // getentropy() gives at most 256 bytes per call; a failure ends the program.
 void SystemEntropy(uint8_t* out, size_t size)
 {
     while (size > 0) {
         size_t piece = size > 256 ? 256 : size;
-        if (getentropy(out, piece) != 0) std::abort();
+        if (getentropy(out, piece) != 0) FatalError(RuntimeError(errNoSystemRandom, u"getentropy"));
         out += piece;
         size -= piece;
     }

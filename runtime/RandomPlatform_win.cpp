@@ -4,15 +4,37 @@
 #include <bcrypt.h>
 
 #include <climits>
-#include <cstdlib>
 
-// Weak bytes would make passwords guessable, so a failing CSPRNG ends the program.
+#include "runtime/RuntimeError.h"
+#include "runtime/SystemLibrary.h"
+
+namespace {
+
+using GenRandom = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE, PUCHAR, ULONG, ULONG);
+
+// bcrypt.dll is not one Windows always takes from its system folder, so it is loaded from
+// there at the first re-seed instead of being imported.
+GenRandom SystemGenRandom()
+{
+    static const GenRandom function = [] {
+        HMODULE bcrypt = LoadSystemLibrary(L"bcrypt.dll");
+        FARPROC address = bcrypt ? GetProcAddress(bcrypt, "BCryptGenRandom") : nullptr;
+        return reinterpret_cast<GenRandom>(reinterpret_cast<void*>(address));
+    }();
+    return function;
+}
+
+}  // namespace
+
+// Weak bytes would make passwords guessable, so a CSPRNG that is missing or fails ends the program.
 void SystemEntropy(uint8_t* out, size_t size)
 {
+    GenRandom genRandom = SystemGenRandom();
+    if (!genRandom) FatalError(RuntimeError(errNoSystemRandom, u"bcrypt.dll"));
     while (size > 0) {
         ULONG piece = size > ULONG_MAX ? ULONG_MAX : ULONG(size);
-        if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, out, piece, BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
-            std::abort();
+        if (!BCRYPT_SUCCESS(genRandom(nullptr, out, piece, BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
+            FatalError(RuntimeError(errNoSystemRandom, u"BCryptGenRandom"));
         out += piece;
         size -= piece;
     }

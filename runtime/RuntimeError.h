@@ -8,11 +8,14 @@ enum ErrorNumber : int32_t {
     errOverflow = 6,
     errOutOfMemory = 7,
     errSubscript = 9,
+    errInternal = 51,
     errBadFileNumber = 52,
     errFileNotFound = 53,
     errFileAlreadyOpen = 55,
     errInputPastEnd = 62,
     errPathFileAccess = 75,
+    // Ours: without the system's secure random numbers no password can be made.
+    errNoSystemRandom = 1001,
 };
 
 // A runtime error: ends the running handler and goes to the error report.
@@ -29,3 +32,8 @@ private:
     int32_t number_;
     std::u16string detail_;
 };
+
+// Ends the program with the error: it becomes the exception being handled and std::terminate
+// runs, whose handler in the exe shows the error report and exits with the error's number.
+// For errors after which the program must not go on.
+[[noreturn]] void FatalError(const RuntimeError& error);

@@ -2,14 +2,15 @@
 // unused library code into the exe: the symbol demangler, and, through the __throw_
 // helpers, every standard exception class with its own copy of std::string. All the
 // helpers of that library member are defined here, so it is never linked in.
-#include <cstdlib>
+#include <exception>
 #include <new>
 
-#include "runtime/RuntimeError.h"
+#include "runtime/Forms.h"
 
 namespace __gnu_cxx {
-// An uncaught exception ends the program either way.
-void __verbose_terminate_handler() { std::abort(); }
+// The default terminate handler: an exception nobody catches (one that would cross a window
+// procedure, or a FatalError) is reported and ends the program with a nonzero exit code.
+void __verbose_terminate_handler() { ReportErrorAndExit(); }
 }  // namespace __gnu_cxx
 
 namespace std {
@@ -21,14 +22,14 @@ void __throw_out_of_range(const char*) { throw RuntimeError(errSubscript); }
 void __throw_out_of_range_fmt(const char*, ...) { throw RuntimeError(errSubscript); }
 void __throw_overflow_error(const char*) { throw RuntimeError(errOverflow); }
 void __throw_range_error(const char*) { throw RuntimeError(errOverflow); }
-// The rest would be a fault in the program itself: end it, as an uncaught exception would.
-void __throw_bad_cast() { std::abort(); }
-void __throw_bad_typeid() { std::abort(); }
-void __throw_bad_exception() { std::abort(); }
-void __throw_logic_error(const char*) { std::abort(); }
-void __throw_domain_error(const char*) { std::abort(); }
-void __throw_invalid_argument(const char*) { std::abort(); }
-void __throw_runtime_error(const char*) { std::abort(); }
-void __throw_underflow_error(const char*) { std::abort(); }
-void __throw_bad_function_call() { std::abort(); }
+// The rest would be a fault in the program itself: the terminate handler reports an internal error.
+void __throw_bad_cast() { std::terminate(); }
+void __throw_bad_typeid() { std::terminate(); }
+void __throw_bad_exception() { std::terminate(); }
+void __throw_logic_error(const char*) { std::terminate(); }
+void __throw_domain_error(const char*) { std::terminate(); }
+void __throw_invalid_argument(const char*) { std::terminate(); }
+void __throw_runtime_error(const char*) { std::terminate(); }
+void __throw_underflow_error(const char*) { std::terminate(); }
+void __throw_bad_function_call() { std::terminate(); }
 }  // namespace std

@@ -9,13 +9,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    // The start-up window: a failed load is reported and ends the program before any window shows.
-    frmGenerate main;
+    // A failed load is reported and ends the program before any window shows; so does an
+    // error that escapes the message loop, such as running out of memory.
     try {
+        frmGenerate main;
         main.Show();
-    } catch (const RuntimeError& error) {
-        ReportError(error);
-        return error.Number();
+        return RunMessageLoop();
+    } catch (...) {
+        ReportErrorAndExit();
     }
-    return RunMessageLoop();
 }

@@ -1,8 +1,11 @@
 #include "runtime/Random.h"
+#include "runtime/SystemLibrary.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <set>
+#include <string>
 
 namespace {
 
@@ -41,3 +44,25 @@ TEST(PlatformRandom, SystemEntropyMakesSameInstantSeedsDiffer)
 }
 
 }  // namespace
+
+// A DLL beside the exe is never what LoadSystemLibrary loads, though the default search finds it.
+TEST(SystemLibrary, IgnoresTheExesOwnFolder)
+{
+    wchar_t system[MAX_PATH], exe[MAX_PATH];
+    ASSERT_NE(GetSystemDirectoryW(system, MAX_PATH), 0u);
+    ASSERT_NE(GetModuleFileNameW(nullptr, exe, MAX_PATH), 0u);
+    std::wstring planted = exe;
+    planted = planted.substr(0, planted.find_last_of(L'\\') + 1) + L"zorkplanted.dll";
+    ASSERT_TRUE(CopyFileW((std::wstring(system) + L"\\bcrypt.dll").c_str(), planted.c_str(), FALSE));
+    EXPECT_EQ(LoadSystemLibrary(L"zorkplanted.dll"), nullptr);
+    HMODULE found = LoadLibraryW(L"zorkplanted.dll");
+    EXPECT_NE(found, nullptr) << "the test's DLL does not load at all";
+    if (found) FreeLibrary(found);
+    DeleteFileW(planted.c_str());
+
+    HMODULE bcrypt = LoadSystemLibrary(L"bcrypt.dll");
+    ASSERT_NE(bcrypt, nullptr);
+    wchar_t loaded[MAX_PATH];
+    ASSERT_NE(GetModuleFileNameW(bcrypt, loaded, MAX_PATH), 0u);
+    EXPECT_EQ(_wcsnicmp(loaded, system, wcslen(system)), 0) << "loaded from elsewhere";
+}

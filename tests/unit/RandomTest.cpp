@@ -6,6 +6,7 @@
 #include <iterator>
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -215,6 +216,20 @@ TEST(Random, EntropyIsFetchedInBlocks)
     EXPECT_GE(bytes, Random::kSeedBytes * seeds);
     EXPECT_LT(bytes, Random::kSeedBytes * seeds + largest);
     EXPECT_LE(calls, seeds / 4);
+}
+
+// A fetch that fails leaves nothing behind: the next re-seed fetches again instead of going
+// on without OS bytes or with the pool's unfilled ones.
+TEST(Random, FailedFetchIsRepeated)
+{
+    size_t calls = 0;
+    Random random(FixedTimer(7), [&](uint8_t* out, size_t size) {
+        if (++calls == 1) throw std::runtime_error("no entropy");
+        std::fill(out, out + size, 0x5a);
+    });
+    EXPECT_THROW(random.Randomize(), std::runtime_error);
+    random.Randomize();
+    EXPECT_EQ(calls, 2u);
 }
 
 // Byte j of the entropy stream must change the values from seed-taking re-seed j / 32 on

@@ -54,8 +54,8 @@ def shipped_special_pool():
 
 
 class WindowTest(unittest.TestCase):
-    def start(self, exe=None, cwd=None, wait_main=True):
-        app = App(SESSION, exe or ARGS.exe, cwd=cwd, wait_main=wait_main)
+    def start(self, exe=None, cwd=None, wait_main=True, env=None):
+        app = App(SESSION, exe or ARGS.exe, cwd=cwd, wait_main=wait_main, env=env)
         self.addCleanup(app.close)
         return app
 
@@ -178,6 +178,14 @@ class GenerateTest(WindowTest):
         password = self.generate(app)
         self.assert_password(password, LOWERCASE + DIGIT_CHARS, lengths=[32767])
         self.assertEqual(set(password), set(LOWERCASE + DIGIT_CHARS), "every character of the pool is drawn")
+
+        # Typing and pasting also go past the text box's default limit of 30000 characters.
+        app.click(app.main().child(PASSWD))
+        self.wait_focus(app, PASSWD)
+        app.keys(app.main(), "End", "z")
+        app.wait(lambda: app.password() == password + "z", "a character typed at the end")
+        app.keys(app.main(), "Home", "shift+End", "ctrl+c", "End", "ctrl+v")
+        app.wait(lambda: app.password() == (password + "z") * 2, "the whole text pasted at its end", timeout=30)
 
     def test_first_character_rule(self):
         app = self.start()
@@ -551,6 +559,16 @@ class ErrorTest(WindowTest):
                 self.close_report(app, shown)
                 self.assertNotEqual(app.wait_exit(), 0)
                 self.assertEqual(main_seen, [], "the main window was shown")
+
+    def test_no_secure_random_ends_the_program_without_a_password(self):
+        app = self.start(env={"WINEDLLOVERRIDES": "bcrypt=d"})  # bcrypt.dll cannot be loaded
+        app.click(app.main().child(GENERATE))
+        report = app.wait(app.report, "the error report")
+        self.assertRegex(report.text(), r"\b1001\b")
+        self.assertIn("secure random", report.text().lower())
+        self.assertEqual(app.password(), "")
+        self.close_report(app, report)
+        self.assertNotIn(app.wait_exit(), (0, None))
 
     def test_special_characters_come_from_beside_the_exe(self):
         folder = self.temp_folder()

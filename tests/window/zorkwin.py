@@ -95,10 +95,10 @@ class Session:
         self.sock.settimeout(120)
         self.reader = self.sock.makefile("r", encoding="utf-8", newline="\n")
 
-    def spawn(self, args, log, cwd=None):
+    def spawn(self, args, log, cwd=None, env=None):
         """Starts a Windows program; its streams never touch our pipes (Wine daemons would inherit them)."""
-        proc = subprocess.Popen([self.wine] + list(args), cwd=cwd, env=self.env, stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=self.log(log))
+        proc = subprocess.Popen([self.wine] + list(args), cwd=cwd, env=dict(self.env, **(env or {})),
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=self.log(log))
         self.spawned.append(proc)
         return proc
 
@@ -182,9 +182,9 @@ class Window:
 class App:
     """One running zorkMIX.exe."""
 
-    def __init__(self, session, exe, cwd=None, wait_main=True):
+    def __init__(self, session, exe, cwd=None, wait_main=True, env=None):
         self.s = session
-        self.proc = session.spawn([exe], "zorkMIX", cwd=cwd)
+        self.proc = session.spawn([exe], "zorkMIX", cwd=cwd, env=env)
         if wait_main:
             self.wait_idle(self.wait(lambda: self.main(visible=True), "the main window"))
 

@@ -27,6 +27,9 @@ int32_t Len(std::u16string_view text);
 std::u16string Mid1(std::u16string_view text, int32_t position);
 std::u16string Left1(std::u16string_view text);
 
+// Whether a surrogate pair, one character of two units, starts at index i.
+bool PairAt(std::u16string_view text, size_t i);
+
 // Decimal digits of a 16-bit integer, with a minus sign when negative.
 std::u16string StrI2(int16_t value);
 

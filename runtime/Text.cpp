@@ -133,8 +133,6 @@ bool IsNumeric(std::u16string_view text)
     return i == text.size();
 }
 
-int32_t Len(std::u16string_view text) { return static_cast<int32_t>(text.size()); }
-
 std::u16string Mid1(std::u16string_view text, int32_t position)
 {
     if (position < 1 || static_cast<size_t>(position) > text.size()) return {};

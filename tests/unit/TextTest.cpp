@@ -221,11 +221,6 @@ TEST(DecodeLine, CharactersAsEditorsSaveThem)
 TEST(TextOperations, OneBasedPositions)
 {
     const std::u16string abc = u"abc";
-    EXPECT_EQ(Len(u""), 0);
-    EXPECT_EQ(Len(abc), 3);
-    EXPECT_EQ(Len(std::u16string(u"a\0b", 3)), 3);
-    EXPECT_EQ(Len(Repeat(u'x', 32767)), 32767);
-
     struct Case {
         int32_t position;
         std::u16string expected;

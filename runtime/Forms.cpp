@@ -1,105 +1,8 @@
 #include "runtime/Forms.h"
 
-#include <commctrl.h>
-
 #include <new>
-#include <vector>
 
-#include "runtime/App.h"
-#include "runtime/Text.h"
-
-namespace {
-
-int loadedForms = 0;
-
-int ScreenDpi()
-{
-    static const int dpi = [] {
-        HDC dc = GetDC(nullptr);
-        int value = GetDeviceCaps(dc, LOGPIXELSY);
-        ReleaseDC(nullptr, dc);
-        return value > 0 ? value : 96;
-    }();
-    return dpi;
-}
-
-Control* ControlOf(HWND hwnd) { return reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
-
-UniqueFont MakeDialogFont(int weight)
-{
-    // MS Sans Serif 8.25 pt, Central European; the font mapper substitutes a
-    // sans-serif dialog font where it is missing.
-    return UniqueFont(CreateFontW(-MulDiv(825, ScreenDpi(), 7200), 0, 0, 0, weight, FALSE, FALSE, FALSE,
-                                  EASTEUROPE_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif"));
-}
-
-bool IsFormWindow(HWND hwnd)
-{
-    return hwnd && GetClassLongPtrW(hwnd, GCW_ATOM) == reinterpret_cast<ULONG_PTR>(WC_DIALOG);
-}
-
-// Keyboard of a form goes through the dialog manager: Tab, arrows, access keys, Enter, Esc.
-void DispatchFormMessage(MSG& msg)
-{
-    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-    if (IsFormWindow(root) && IsDialogMessageW(root, &msg)) return;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-}
-
-std::u16string ErrorText(const RuntimeError& error)
-{
-    std::u16string text = u"Run-time error '" + StrI2(static_cast<int16_t>(error.Number())) + u"':\n\n" +
-                          error.Description();
-    if (!error.Detail().empty()) text += u"\n\n" + error.Detail();
-    return text;
-}
-
-}  // namespace
-
-int Twips(int twips) { return MulDiv(twips, ScreenDpi(), 1440); }
-
-UniqueIcon LoadProgramIcon(int size)
-{
-    return UniqueIcon(static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0)));
-}
-
-std::u16string Control::Caption() const
-{
-    std::u16string text(GetWindowTextLengthW(hwnd_), u'\0');
-    if (!text.empty()) {
-        int copied = GetWindowTextW(hwnd_, W(text), int(text.size()) + 1);
-        text.resize(copied);
-    }
-    return text;
-}
-
-void Control::SetCaption(const std::u16string& caption) { SetWindowTextW(hwnd_, W(caption)); }
-
-void Label::AutoSize()
-{
-    std::u16string text = Caption();
-    HDC dc = GetDC(hWnd());
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hWnd(), WM_GETFONT, 0, 0)));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, W(text), int(text.size()), &size);
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(hWnd(), dc);
-    SetWindowPos(hWnd(), nullptr, 0, 0, size.cx, metrics.tmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-int16_t CheckBox::Value() const { return static_cast<int16_t>(SendMessageW(hWnd(), BM_GETCHECK, 0, 0)); }
-void CheckBox::SetValue(int16_t value) { SendMessageW(hWnd(), BM_SETCHECK, value, 0); }
-
-bool OptionButton::Value() const { return SendMessageW(hWnd(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-// BM_SETCHECK also moves WS_TABSTOP to the selected button of the group.
-void OptionButton::SetValue(bool value) { SendMessageW(hWnd(), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0); }
-
-void Image::SetPicture(HICON icon) { SendMessageW(hWnd(), STM_SETICON, WPARAM(icon), 0); }
+#include "runtime/WideText.h"
 
 Form::~Form()
 {
@@ -118,7 +21,7 @@ void Form::Create(HWND owner)
     hwnd_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &tpl.dialog, owner, DialogProc,
                                        reinterpret_cast<LPARAM>(this));
     if (!hwnd_) throw RuntimeError(errOutOfMemory, u"CreateDialogIndirectParam");
-    ++loadedForms;
+    ++loadedForms_;
 
     Design design = GetDesign();
     SetWindowTextW(hwnd_, W(design.title));
@@ -142,25 +45,29 @@ void Form::Create(HWND owner)
 
     nextId_ = design.firstControlId;
     CreateControls();
-    KeepLabelsUnderControls();
+    KeepControlsApart();
 }
 
-// A label is text on the form, drawn under every control; as a window it would paint over
-// a later control that starts inside its rectangle, so it is cut short there.
-void Form::KeepLabelsUnderControls()
+// The layout's rectangles overlap: a caption area runs over the next control's box or circle,
+// and rows overlap by a pixel. The window above takes the clicks and paints over the other, so
+// a control is cut short where another starts inside it: at its bottom when the other starts
+// lower, else at its right. Left and top stay; frames lie under everything and are left alone.
+void Form::KeepControlsApart()
 {
-    for (HWND label = GetWindow(hwnd_, GW_CHILD); label; label = GetWindow(label, GW_HWNDNEXT)) {
-        if (ControlOf(label)->kind_ != ControlKind::Label) continue;
+    auto isFrame = [](HWND hwnd) { return ControlOf(hwnd)->kind_ == ControlKind::Frame; };
+    for (HWND control = GetWindow(hwnd_, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        if (isFrame(control)) continue;
         RECT box, other, overlap;
-        GetWindowRect(label, &box);
-        for (HWND next = GetWindow(label, GW_HWNDNEXT); next; next = GetWindow(next, GW_HWNDNEXT)) {
-            ControlKind kind = ControlOf(next)->kind_;
+        GetWindowRect(control, &box);
+        for (HWND next = GetWindow(hwnd_, GW_CHILD); next; next = GetWindow(next, GW_HWNDNEXT)) {
             GetWindowRect(next, &other);
-            if (kind != ControlKind::Label && kind != ControlKind::Frame && IntersectRect(&overlap, &box, &other) &&
-                other.left > box.left)
+            if (next == control || isFrame(next) || !IntersectRect(&overlap, &box, &other)) continue;
+            if (other.top > box.top)
+                box.bottom = other.top;
+            else if (other.left > box.left)
                 box.right = other.left;
         }
-        SetWindowPos(label, nullptr, 0, 0, box.right - box.left, box.bottom - box.top,
+        SetWindowPos(control, nullptr, 0, 0, box.right - box.left, box.bottom - box.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
@@ -225,7 +132,11 @@ void Form::Add(Control& control, ControlKind kind, const std::u16string& caption
     const wchar_t* windowClass = L"BUTTON";
     DWORD style = WS_CHILD | WS_VISIBLE | extraStyle;
     switch (kind) {
-    case ControlKind::Label: windowClass = L"STATIC"; style |= SS_NOTIFY; break;
+    case ControlKind::Label:
+        // A left-aligned label stays on one line and is cut where its room ends, never wrapped out of sight.
+        windowClass = L"STATIC";
+        style |= SS_NOTIFY | ((extraStyle & SS_TYPEMASK) == 0 ? SS_LEFTNOWORDWRAP : 0);
+        break;
     case ControlKind::Image: windowClass = L"STATIC"; style |= SS_ICON | SS_REALSIZEIMAGE; break;
     case ControlKind::TextBox: windowClass = L"EDIT"; style |= WS_TABSTOP | ES_AUTOHSCROLL; break;
     case ControlKind::CheckBox: style |= WS_TABSTOP | BS_AUTOCHECKBOX; break;
@@ -315,24 +226,8 @@ INT_PTR Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NCDESTROY:
         hwnd_ = nullptr;
         modalOwner_ = nullptr;
-        --loadedForms;  // the message loop ends when this reaches zero
+        --loadedForms_;  // the message loop ends when this reaches zero
         return FALSE;
     }
     return FALSE;
-}
-
-void ReportError(const RuntimeError& error)
-{
-    MessageBoxW(GetActiveWindow(), W(ErrorText(error)), W(App::Title()), MB_OK | MB_ICONEXCLAMATION);
-}
-
-int RunMessageLoop()
-{
-    // Forms are only destroyed while a message is dispatched, so the count is checked after each one.
-    MSG msg{};
-    while (loadedForms > 0) {
-        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return int(msg.wParam);
-        DispatchFormMessage(msg);
-    }
-    return 0;
 }

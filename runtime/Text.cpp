@@ -160,9 +160,3 @@ std::u16string StrI2(int16_t value)
     if (negative) out.insert(out.begin(), u'-');
     return out;
 }
-
-std::string_view FirstLine(std::string_view bytes)
-{
-    size_t end = bytes.find_first_of("\r\n");
-    return end == std::string_view::npos ? bytes : bytes.substr(0, end);
-}

@@ -31,6 +31,3 @@ bool PairAt(std::u16string_view text, size_t i);
 
 // Decimal digits of a 16-bit integer, with a minus sign when negative.
 std::u16string StrI2(int16_t value);
-
-// The bytes of the first line: up to the first CR LF, LF or CR, which is dropped.
-std::string_view FirstLine(std::string_view bytes);

@@ -2,8 +2,10 @@
 # Builds zorkMIX and runs it under Wine.
 # With a display ($DISPLAY set) the program opens there and this script returns when it ends.
 # Without one it runs on an Xvfb of its own inside a Wine desktop (so the window has its title bar),
-# saves a screenshot of the main window to build/win/zorkMIX.png, prints that path and ends
-# everything it started.
+# saves screenshots of the main window in Czech and, after the pointer has passed over every
+# control and clicked "EN", in English (build/win/zorkMIX.png, build/win/zorkMIX-en.png),
+# prints their paths and ends everything it started.
+# ZORK_DPI=144 runs it on a 144-dpi system, in a Wine prefix of its own (files *-144dpi*.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install.sh
@@ -12,8 +14,9 @@ scripts/build.sh win
 root=$PWD
 exe=$root/build/win/zorkMIX.exe
 probe=$root/build/win/tests/window/zorkprobe.exe
-shot=$root/build/win/zorkMIX.png
-export WINEPREFIX=$root/build/win/wineprefix
+suffix=${ZORK_DPI:+-${ZORK_DPI}dpi}
+shot=$root/build/win/zorkMIX$suffix
+export WINEPREFIX=$root/build/win/wineprefix$suffix
 
 if [ -n "${DISPLAY:-}" ]; then
   exec scripts/wine.sh "$exe"
@@ -60,13 +63,17 @@ try:
     windows = json.load(open(sys.argv[1]))["windows"]
 except ValueError:  # no answer yet while the prefix starts
     sys.exit(1)
+def middle(rect):
+    return f"{(rect[0] + rect[2]) // 2} {(rect[1] + rect[3]) // 2}"
 for w in windows:
     if w["visible"] and w["title"] == "zorkMIX" and any(c["id"] == 1012 for c in w["children"]):
         l, t, r, b = w["rect"]
         print(w["hwnd"], f"{r - l}x{b - t}+{l}+{t}")
+        print(" ".join(f"mousemove {middle(c['rect'])} sleep 0.05" for c in w["children"] if c["visible"]))
+        print(" ".join(f"mousemove {middle(c['rect'])} click 1" for c in w["children"] if c["id"] == 1015))
 EOF
   )
-  read -r main geometry <<<"$found" || true
+  { read -r main geometry; read -r hover; read -r english; } <<<"$found" || true
   if [ -n "$main" ] && scripts/wine.sh "$probe" --desktop zork idle "$main" </dev/null >"$work/idle.json" 2>/dev/null &&
     grep -q '"idle":true' "$work/idle.json"; then
     break
@@ -76,5 +83,17 @@ EOF
 done
 [ -n "$main" ] || { echo "run: the main window did not show" >&2; exit 1; }
 
-import -display "$DISPLAY" -window root -crop "$geometry" +repage "$shot"
-echo "$shot"
+wait_idle() {
+  for _ in $(seq 100); do
+    scripts/wine.sh "$probe" --desktop zork idle "$main" </dev/null 2>/dev/null | grep -q '"idle":true' && return
+    sleep 0.1
+  done
+}
+import -display "$DISPLAY" -window root -crop "$geometry" +repage "$shot.png"
+# shellcheck disable=SC2086
+xdotool $hover $english
+sleep 0.5
+wait_idle
+import -display "$DISPLAY" -window root -crop "$geometry" +repage "$shot-en.png"
+echo "$shot.png"
+echo "$shot-en.png"

@@ -22,10 +22,22 @@ server_running() {
 
 (
   flock 9
-  if [ ! -f "$WINEPREFIX/system.reg" ] || ! server_running; then
+  new=0
+  [ -f "$WINEPREFIX/system.reg" ] || new=1
+  if [ $new = 1 ] || ! server_running; then
     # 9>&-: the daemons must not inherit the lock either.
     wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
     wineboot -i </dev/null >/dev/null 2>&1 9>&-
   fi
+  # ZORK_DPI=144 makes a new prefix a 144-dpi system (for high-DPI runs, in a prefix of their own).
+  if [ $new = 1 ] && [ -n "${ZORK_DPI:-}" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$ZORK_DPI" /f \
+      </dev/null >/dev/null 2>&1 9>&-
+  fi
+  # Wine's own Tahoma, the dialog font the windows are laid out for; Debian's Wine does not
+  # load it from its data folder, only from the prefix's Fonts folder.
+  for font in tahoma.ttf tahomabd.ttf; do
+    [ -f "$WINEPREFIX/drive_c/windows/Fonts/$font" ] || cp /usr/share/wine/fonts/$font "$WINEPREFIX/drive_c/windows/Fonts/"
+  done
 ) 9>"$WINEPREFIX.lock"
 exec wine "$@"

@@ -1,5 +1,7 @@
 #include "windows/frmGenerate.h"
 
+#include <array>
+
 #include "generator/ZnakyFile.h"
 #include "runtime/Random.h"
 #include "windows/Module1.h"
@@ -8,6 +10,13 @@ namespace {
 
 // Controls inside the frame are laid out from the frame's top-left corner.
 constexpr TwipsRect InFrame(TwipsRect r) { return {r.left + 240, r.top + 600, r.width, r.height}; }
+
+// Screen readers name a text box after the label before it, which the maximum length lacks;
+// these name the password box and the two length boxes in each language.
+constexpr std::array<std::array<const char16_t*, 3>, 2> kTextBoxNames = {{
+    {u"Heslo", u"Nejmenší počet znaků", u"Největší počet znaků"},
+    {u"Password", u"Minimum characters", u"Maximum characters"},
+}};
 
 }  // namespace
 
@@ -81,6 +90,8 @@ void frmGenerate::Popis(int16_t Jazyk)
         &cmdGenerate,    &cmdStorno,      &cmdAbout,
     };
     for (int16_t entry = 0; entry < PocetPopisku; ++entry) targets[entry]->SetCaption(std::u16string(Popisky[entry].at(Jazyk)));
+    TextBox* const boxes[] = {&txtPasswd, &txtZnaky(0), &txtZnaky(1)};
+    for (int i = 0; i < 3; ++i) boxes[i]->SetAccessibleName(kTextBoxNames.at(Jazyk)[i]);
 }
 
 void frmGenerate::lblJazyk_Click(int16_t Index)

@@ -246,24 +246,3 @@ TEST(StrI2, DecimalDigits)
     };
     for (const auto& c : cases) EXPECT_EQ(StrI2(c.value), c.text) << c.value;
 }
-
-TEST(FirstLine, EndsAtTheFirstBreakOfAnyKind)
-{
-    using namespace std::string_view_literals;
-    struct Case {
-        std::string_view bytes;
-        std::string_view line;
-    } cases[] = {
-        {"!#%\r\nmore\r\n", "!#%"},
-        {"a a", "a a"},
-        {"ab\nc", "ab"},
-        {"ab\rc", "ab"},
-        {"ab\n\rc", "ab"},
-        {"\r\n", ""},
-        {"\n", ""},
-        {"", ""},
-        {"a\0b\r\n"sv, "a\0b"sv},
-        {"\xEF\xBB\xBFx\r\n", "\xEF\xBB\xBFx"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(FirstLine(c.bytes), c.line) << c.bytes;
-}

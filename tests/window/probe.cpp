@@ -8,7 +8,8 @@
 //   close HWND                       posts WM_CLOSE
 //   click HWND                       BM_CLICK, sent
 //   click-generate-timed N IMAGE     N times: BM_CLICK on Generate, then WM_GETTEXT of the password box
-//   launch-timed N EXE...            N rounds: start each exe, time until its window shows and is idle, close it
+//   launch-timed N EXE TITLE...      N rounds: start each exe, time until a shown window has its title and the
+//                                    process is idle, close it
 #include <winsock2.h>
 #include <windows.h>
 
@@ -266,18 +267,22 @@ std::string ClickGenerateTimed(int count, const std::wstring& image)
     return Obj()("times", Times(ms))("click_times", Times(clickMs))("length", Json((long long)text.size())).str();
 }
 
-HWND ShownWindowOf(DWORD pid)
+HWND ShownWindowOf(DWORD pid, const std::wstring& title)
 {
     for (HWND h : TopLevels()) {
         DWORD owner = 0;
         GetWindowThreadProcessId(h, &owner);
-        if (owner == pid && IsWindowVisible(h) && !GetWindow(h, GW_OWNER)) return h;
+        wchar_t text[256] = L"";
+        if (owner == pid && IsWindowVisible(h) && !GetWindow(h, GW_OWNER) &&
+            InternalGetWindowText(h, text, 256) >= 0 && title == text)
+            return h;
     }
     return nullptr;
 }
 
-// Time from CreateProcess to the first unowned window being visible, answering and painted.
-double LaunchTimed(const std::wstring& exe)
+// Time from CreateProcess until a visible unowned window of the process has `title` and
+// WaitForInputIdle has returned.
+double LaunchTimed(const std::wstring& exe, const std::wstring& title)
 {
     std::wstring cmd = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
@@ -287,8 +292,8 @@ double LaunchTimed(const std::wstring& exe)
     if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
     double ms = -1;
     while (Ms(t0, Now()) < 30000) {
-        HWND h = ShownWindowOf(pi.dwProcessId);
-        if (h && Idle(h)) {
+        HWND h = ShownWindowOf(pi.dwProcessId, title);
+        if (h && WaitForInputIdle(pi.hProcess, 30000) == 0) {
             ms = Ms(t0, Now());
             PostMessageW(h, WM_CLOSE, 0, 0);
             break;
@@ -301,13 +306,15 @@ double LaunchTimed(const std::wstring& exe)
     return ms;
 }
 
-std::string LaunchTimed(int rounds, const std::vector<std::wstring>& exes)
+// Rounds alternate between the programs, so a slower or busier moment of the machine hits all alike.
+std::string LaunchTimed(int rounds, const std::vector<std::wstring>& exesAndTitles)
 {
-    std::vector<std::vector<double>> ms(exes.size());
+    size_t programs = exesAndTitles.size() / 2;
+    std::vector<std::vector<double>> ms(programs);
     for (int i = 0; i < rounds; ++i)
-        for (size_t e = 0; e < exes.size(); ++e) ms[e].push_back(LaunchTimed(exes[e]));
+        for (size_t e = 0; e < programs; ++e) ms[e].push_back(LaunchTimed(exesAndTitles[2 * e], exesAndTitles[2 * e + 1]));
     std::string out = "{\"times\":[";
-    for (size_t e = 0; e < exes.size(); ++e) {
+    for (size_t e = 0; e < programs; ++e) {
         if (e) out += ',';
         out += Times(ms[e]);
     }

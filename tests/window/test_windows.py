@@ -1,13 +1,14 @@
 """Window tests: the real zorkMIX.exe under Wine on Xvfb, driven by real keys and mouse clicks.
 
 python3 test_windows.py --exe build/win/zorkMIX.exe --probe build/win/tests/window/zorkprobe.exe \
-    --wine scripts/wine.sh --prefix build/win/wineprefix [unittest options]
+    --formcheck build/win/formcheck.exe --wine scripts/wine.sh --prefix build/win/wineprefix [unittest options]
 """
 import argparse
 import os
 import re
 import shutil
 import string
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -345,6 +346,49 @@ class OptionRuleTest(WindowTest):
             self.assertEqual(self.enabled(app), all_on)
 
 
+class ClickTest(WindowTest):
+    def test_box_circle_and_caption_take_their_own_clicks(self):
+        app = self.start()
+        toggles = [LETTERS, DIGITS, SPECIAL, FIRST]
+        # Each option is clicked while another one is selected, on its circle and on its caption.
+        cases = [(UPPER, "box"), (LOWER, "caption"), (BOTH, "box"), (UPPER, "caption"), (LOWER, "box"),
+                 (BOTH, "caption")] + [(i, where) for i in toggles for where in ("box", "caption")]
+        controls = toggles + [LOWER, UPPER, BOTH]
+        left, _, right, _ = app.main().client
+        pixels = (right - left) / 440  # per pixel at 96 dpi
+        for index, where in cases:
+            with self.subTest(control=app.main().child(index)["text"], where=where):
+                before = {i: app.main().child(i)["check"] for i in controls}
+                expected = dict(before)
+                if index in toggles:
+                    expected[index] = 1 - before[index]
+                else:
+                    expected.update({i: int(i == index) for i in (LOWER, UPPER, BOTH)})
+                # The box or circle lies at the left edge; the caption starts after it.
+                app.click(app.main().child(index), from_left=round((3 if where == "box" else 24) * pixels))
+                app.wait(lambda: {i: app.main().child(i)["check"] for i in controls} == expected,
+                         f"only control {index} changed", timeout=3)
+
+
+class InProcessTest(WindowTest):
+    def test_fonts_captions_and_names_at_96_and_144_dpi(self):
+        """formcheck.exe checks inside its own process what the probe cannot see from outside."""
+        for dpi, prefix in [(96, ARGS.prefix), (144, ARGS.prefix + "-144dpi")]:
+            with self.subTest(dpi=dpi):
+                env = dict(SESSION.env, WINEPREFIX=os.path.abspath(prefix), ZORK_DPI=str(dpi))
+                log = os.path.join(SESSION.logdir, f"formcheck-{dpi}.log")
+                try:
+                    with open(log, "wb") as out:
+                        code = subprocess.run([SESSION.wine, ARGS.formcheck], env=env, stdin=subprocess.DEVNULL,
+                                              stdout=out, stderr=subprocess.STDOUT, timeout=300).returncode
+                finally:
+                    if prefix != ARGS.prefix:
+                        subprocess.run(["wineserver", "-k"], env=env, stdin=subprocess.DEVNULL,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+                with open(log, encoding="utf-8", errors="replace") as f:
+                    self.assertEqual(code, 0, f.read())
+
+
 class AboutTest(WindowTest):
     def shown_about(self, app):
         return app.wait_idle(app.wait(lambda: (a := app.about()) and a.visible and a, "the About window shown"))
@@ -542,8 +586,9 @@ def main():
     parser.add_argument("--probe", required=True)
     parser.add_argument("--wine", required=True)
     parser.add_argument("--prefix", required=True)
+    parser.add_argument("--formcheck", required=True)
     ARGS, rest = parser.parse_known_args()
-    ARGS.exe, ARGS.probe = os.path.abspath(ARGS.exe), os.path.abspath(ARGS.probe)
+    ARGS.exe, ARGS.probe, ARGS.formcheck = map(os.path.abspath, (ARGS.exe, ARGS.probe, ARGS.formcheck))
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
 
 

@@ -233,9 +233,10 @@ class App:
 
     # Input
 
-    def click(self, control):
+    def click(self, control, from_left=None):
+        """A real click at the control's middle, or from_left pixels from its left edge."""
         left, top, right, bottom = control["rect"]
-        x, y = (left + right) // 2 - 3, (top + bottom) // 2
+        x, y = (left + right) // 2 - 3 if from_left is None else left + from_left, (top + bottom) // 2
         # Two clicks on one spot in quick succession make a double click, which an edit box or a
         # label takes differently; a few pixels aside is a click of its own.
         last_x, last_y, last_t = self.s.last_click

@@ -1,0 +1,100 @@
+#pragma once
+// The control kinds of a form and control arrays: views of real Win32 controls.
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "runtime/RuntimeError.h"
+
+enum class ControlKind { Label, TextBox, CheckBox, OptionButton, CommandButton, Frame, Image };
+
+// A control of a form. The form creates and destroys its window; this is a view of it.
+class Control {
+public:
+    Control() = default;
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    HWND hWnd() const { return hwnd_; }
+    std::u16string Caption() const;
+    void SetCaption(const std::u16string& caption);
+    // The name screen readers give the control; false where the system keeps no such names.
+    bool SetAccessibleName(const std::u16string& name);
+    bool Enabled() const { return IsWindowEnabled(hwnd_); }
+    void SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled); }
+    bool Visible() const { return IsWindowVisible(hwnd_); }
+    void SetVisible(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
+
+    // System colour indexes for text and background; -1 keeps the default.
+    int foreColor = -1;
+    int backColor = -1;
+
+private:
+    friend class Form;
+    HWND hwnd_ = nullptr;
+    ControlKind kind_ = ControlKind::Label;
+};
+
+// The control whose window is `hwnd`, when a form made it.
+Control* ControlOf(HWND hwnd);
+
+class Label : public Control {
+public:
+    // Sizes the label to its caption in its font.
+    void AutoSize();
+};
+
+class TextBox : public Control {
+public:
+    std::u16string Text() const { return Caption(); }
+    void SetText(const std::u16string& text) { SetCaption(text); }
+};
+
+class CheckBox : public Control {
+public:
+    int16_t Value() const;  // 0 clear, 1 checked, 2 greyed
+    void SetValue(int16_t value);
+};
+
+class OptionButton : public Control {
+public:
+    bool Value() const;
+    void SetValue(bool value);
+};
+
+class CommandButton : public Control {};
+class Frame : public Control {};
+
+class Image : public Control {
+public:
+    void SetPicture(HICON icon);  // borrowed: the form keeps the icon alive
+};
+
+// Controls of one kind told apart by a 16-bit index from Lo to Hi.
+template <class T, int16_t Lo, int16_t Hi>
+class ControlArray {
+public:
+    int16_t LBound() const { return Lo; }
+    int16_t UBound() const { return Hi; }
+    T& operator()(int16_t index)
+    {
+        if (index < Lo || index > Hi) throw RuntimeError(errSubscript);
+        return items_[index - Lo];
+    }
+    const T& operator()(int16_t index) const { return const_cast<ControlArray&>(*this)(index); }
+    // The index of `control` when it is a member.
+    bool Find(const Control& control, int16_t& index) const
+    {
+        for (int16_t i = Lo; i <= Hi; ++i)
+            if (&items_[i - Lo] == &control) {
+                index = i;
+                return true;
+            }
+        return false;
+    }
+
+private:
+    std::array<T, Hi - Lo + 1> items_;
+};

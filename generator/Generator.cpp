@@ -1,7 +1,40 @@
 #include "generator/Generator.h"
 
+#include <vector>
 
 #include "runtime/Text.h"
+
+namespace {
+
+// The candidate set as whole characters: a surrogate pair is one character.
+class Characters {
+public:
+    explicit Characters(std::u16string_view text) : text_(text)
+    {
+        size_t i = 0;
+        while (i < text.size() && !PairAt(text, i)) ++i;
+        if (i == text.size()) return;
+        // Most sets hold no pair; only those that do need to know where characters start.
+        for (i = 0; i < text.size(); i += PairAt(text, i) ? 2 : 1) starts_.push_back(i);
+        starts_.push_back(text.size());
+    }
+
+    int32_t Count() const { return static_cast<int32_t>(starts_.empty() ? text_.size() : starts_.size() - 1); }
+
+    // The character at a 1-based position; empty outside 1..Count().
+    std::u16string_view At(int32_t position) const
+    {
+        if (position < 1 || position > Count()) return {};
+        if (starts_.empty()) return text_.substr(position - 1, 1);
+        return text_.substr(starts_[position - 1], starts_[position] - starts_[position - 1]);
+    }
+
+private:
+    std::u16string_view text_;
+    std::vector<size_t> starts_;  // where each character starts, then the end; empty without pairs
+};
+
+}  // namespace
 
 Znaky FixedZnaky()
 {
@@ -37,10 +70,11 @@ std::u16string GenerateAttempt(const GeneratorInputs& in, const Znaky& znaky, Ra
     int16_t length = FloorToInt16(span * r + minimum);
     if (length > 0) password.reserve(length);
 
+    const Characters characters(candidates);
     for (counter = 1; counter <= length; counter = Add32(counter, 1)) {
         random.Randomize();
-        int32_t position = FloorToInt32(double{random.Rnd()} * Len(candidates) + 1);
-        password += Mid1(candidates, position);
+        int32_t position = FloorToInt32(double{random.Rnd()} * characters.Count() + 1);
+        password += characters.At(position);
     }
     return password;
 }

@@ -34,6 +34,7 @@ struct GeneratorInputs {
 std::u16string CandidateSet(const GeneratorInputs& in, const Znaky& znaky);
 
 // One attempt: draws the length and the characters, re-seeding before each character.
+// Characters are whole: a surrogate pair of the candidate set is drawn as one and appended whole.
 // `counter` is the caller's loop counter field. Raises overflow before drawing anything
 // when a length text or the span does not fit 16 bits.
 std::u16string GenerateAttempt(const GeneratorInputs& in, const Znaky& znaky, RandomSource& random,

@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 
+#include "runtime/DecodeLine.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/WideText.h"
 
@@ -21,15 +22,16 @@ struct HandleCloser {
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
-std::u16string Convert(UINT codePage, const char* bytes, size_t size, const std::u16string& path)
+// Bytes as text in the system's ANSI code page.
+std::u16string AnsiText(std::string_view bytes)
 {
-    if (size == 0) return {};
-    if (size > static_cast<size_t>(INT32_MAX)) throw RuntimeError(errOutOfMemory, path);
-    int length = static_cast<int>(size);
-    int wide = MultiByteToWideChar(codePage, 0, bytes, length, nullptr, 0);
-    if (wide <= 0) throw RuntimeError(errOutOfMemory, path);
+    if (bytes.empty()) return {};
+    if (bytes.size() > static_cast<size_t>(INT32_MAX)) throw std::bad_alloc();
+    int length = static_cast<int>(bytes.size());
+    int wide = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
+    if (wide <= 0) throw std::bad_alloc();
     std::u16string text(static_cast<size_t>(wide), u'\0');
-    MultiByteToWideChar(codePage, 0, bytes, length, W(text), wide);
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, W(text), wide);
     return text;
 }
 
@@ -40,7 +42,7 @@ struct InputFile {
     size_t used = 0;
     bool atEnd = false;   // ReadFile has reported the end of the file
     bool started = false; // the byte order mark has been looked for
-    UINT codePage = CP_ACP;
+    bool afterMark = false;  // the file began with the UTF-8 byte order mark
 
     // Appends the next bytes of the file to the buffer; false at the end of the file.
     bool ReadMore()
@@ -65,7 +67,7 @@ struct InputFile {
             while (buffer.size() < 3 && ReadMore()) {}
             if (buffer.compare(0, 3, "\xEF\xBB\xBF") == 0) {
                 used = 3;
-                codePage = CP_UTF8;
+                afterMark = true;
             }
             started = true;
         }
@@ -83,14 +85,20 @@ struct InputFile {
                 if (buffer[brk] == '\r' && next == buffer.size()) ReadMore();
                 if (buffer[brk] == '\r' && next < buffer.size() && buffer[next] == '\n') ++next;
                 used = next;
-                return Convert(codePage, buffer.data(), brk, path);
+                return Decode(brk);
             }
             searched = buffer.size();
             if (!ReadMore()) break;
         }
         if (buffer.empty()) throw RuntimeError(errInputPastEnd, path);
         used = buffer.size();
-        return Convert(codePage, buffer.data(), buffer.size(), path);
+        return Decode(buffer.size());
+    }
+
+    // The first `length` bytes of the buffer as characters.
+    std::u16string Decode(size_t length) const
+    {
+        return DecodeLine(std::string_view(buffer.data(), length), afterMark, AnsiText);
     }
 };
 

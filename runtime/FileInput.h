@@ -7,9 +7,10 @@
 // or locked file: 75.
 void FileOpenInput(int16_t fileNumber, const std::u16string& path);
 
-// Reads one line without its line break (CR LF, LF or CR). ANSI code page text is
-// converted with the system code page; text that starts with the UTF-8 byte order mark
-// is read as UTF-8 without the mark. Reading at the end of the file: 62.
+// Reads one line without its line break (CR LF, LF or CR) and returns the characters
+// DecodeLine keeps of it: UTF-8 after a byte order mark at the start of the file or when
+// the line is valid UTF-8, otherwise the system's ANSI code page. Reading at the end of the
+// file, or of a file that holds only the byte order mark: 62.
 std::u16string LineInput(int16_t fileNumber);
 
 // Closes every open file.

@@ -133,8 +133,6 @@ bool IsNumeric(std::u16string_view text)
     return i == text.size();
 }
 
-int32_t Len(std::u16string_view text) { return static_cast<int32_t>(text.size()); }
-
 std::u16string Mid1(std::u16string_view text, int32_t position)
 {
     if (position < 1 || static_cast<size_t>(position) > text.size()) return {};
@@ -142,6 +140,12 @@ std::u16string Mid1(std::u16string_view text, int32_t position)
 }
 
 std::u16string Left1(std::u16string_view text) { return Mid1(text, 1); }
+
+bool PairAt(std::u16string_view text, size_t i)
+{
+    return i + 1 < text.size() && text[i] >= 0xD800 && text[i] <= 0xDBFF && text[i + 1] >= 0xDC00 &&
+           text[i + 1] <= 0xDFFF;
+}
 
 std::u16string StrI2(int16_t value)
 {

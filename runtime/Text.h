@@ -21,11 +21,13 @@ int32_t Add32(int32_t a, int32_t b);
 // Whether the whole text is a number (after blanks); the empty text is not.
 bool IsNumeric(std::u16string_view text);
 
-// Length in characters; the character at 1-based position (empty past the end);
-// the first character (empty for an empty text).
-int32_t Len(std::u16string_view text);
+// The unit at a 1-based position (empty past the end); the first unit (empty for an
+// empty text). The generator counts whole characters itself.
 std::u16string Mid1(std::u16string_view text, int32_t position);
 std::u16string Left1(std::u16string_view text);
+
+// Whether a surrogate pair, one character of two units, starts at index i.
+bool PairAt(std::u16string_view text, size_t i);
 
 // Decimal digits of a 16-bit integer, with a minus sign when negative.
 std::u16string StrI2(int16_t value);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds zorkMIX: build/win (cross, 32-bit Windows) and build/native (portable core with sanitizers).
-# Usage: scripts/build.sh [win|native|all]   (default all)
+# Builds zorkMIX: build/win (cross, 32-bit Windows) and build/native (portable core with sanitizers);
+# build/fuzz holds the libFuzzer targets (clang).
+# Usage: scripts/build.sh [win|native|fuzz|all]   (default all)
 #        scripts/build.sh exe FOLDER         only zorkMIX.exe and SpecChar.txt, a release build in FOLDER
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,4 +23,9 @@ if [ "$what" = native ] || [ "$what" = all ]; then
   [ -f build/native/build.ninja ] || cmake -S . -B build/native -G Ninja \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORK_SANITIZE=ON
   cmake --build build/native
+fi
+if [ "$what" = fuzz ] || [ "$what" = all ]; then
+  [ -f build/fuzz/build.ninja ] || cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DZORK_FUZZ=ON
+  cmake --build build/fuzz --target fuzz
 fi

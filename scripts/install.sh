@@ -7,7 +7,7 @@ as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-  cmake ninja-build googletest g++ libclang-rt-14-dev
+  cmake ninja-build googletest g++ clang libclang-rt-14-dev
   wine wine32:i386 fonts-wine
   xvfb xdotool imagemagick x11-apps icoutils python3
 )

@@ -151,7 +151,7 @@ TEST(Generator, RangeOutside16BitsIsOverflowBeforeAnyCharacter)
         } catch (const RuntimeError& e) {
             number = e.Number();
         }
-        EXPECT_EQ(number, errOverflow);
+        EXPECT_EQ(number, 6);
         EXPECT_EQ(random.randomizeCalls, 0);
     }
 }
@@ -238,6 +238,28 @@ TEST(Generator, PositionIsFloorOfRTimesNPlusOne)
                     << "n=" << set.size() << " k=" << k << " r=" << r;
             }
         }
+    }
+}
+
+TEST(Generator, SurrogatePairIsOneWholeCandidate)
+{
+    // "😀!𝄞x": four characters in six units; r picks character floor(4r + 1).
+    GeneratorInputs in = Lengths(u"3", u"3");
+    in.digits = 0;
+    in.special = 1;
+    const Znaky z = WithSpecial(u"😀!𝄞x");
+    struct Case {
+        std::vector<float> r;
+        std::u16string password;
+    } cases[] = {
+        {{0.0f, 0.0f, 0.0f}, u"😀😀😀"},
+        {{0.25f, 0.5f, 0.75f}, u"!𝄞x"},
+        {{0.2499999f, 0.4999999f, kMaxR}, u"😀!x"},
+        {{0.75f, 0.7499999f, 0.5f}, u"x𝄞𝄞"},
+    };
+    for (const auto& c : cases) {
+        ScriptedRandom random({0.0f, c.r[0], c.r[1], c.r[2]});
+        EXPECT_EQ(Generate(in, z, random), c.password) << c.r[0] << " " << c.r[1] << " " << c.r[2];
     }
 }
 

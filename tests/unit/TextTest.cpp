@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/DecodeLine.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Text.h"
 #include "runtime/VersionRecord.h"
@@ -23,6 +24,21 @@ int32_t ErrorOf(F f)
 }
 
 std::u16string Repeat(char16_t c, size_t n) { return std::u16string(n, c); }
+
+// ISO 8859-1 stands in for the ANSI code page: each byte is the character of that number.
+std::u16string Latin1(std::string_view bytes)
+{
+    std::u16string text;
+    for (char b : bytes) text += char16_t(static_cast<unsigned char>(b));
+    return text;
+}
+
+std::string Hex(std::string_view bytes)
+{
+    std::string out;
+    for (char b : bytes) out += "0123456789ABCDEF"[(b >> 4) & 15], out += "0123456789ABCDEF"[b & 15], out += ' ';
+    return out;
+}
 
 }  // namespace
 
@@ -60,7 +76,7 @@ TEST(Val, TooLargeForADoubleIsOverflow)
     };
     for (const auto& text : cases) {
         SCOPED_TRACE(text.size());
-        EXPECT_EQ(ErrorOf([&] { Val(text); }), errOverflow);
+        EXPECT_EQ(ErrorOf([&] { Val(text); }), 6);
     }
 }
 
@@ -96,7 +112,7 @@ TEST(FloorToInt16, LengthTextsAsTheGeneratorReadsThem)
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
         if (c.overflows) {
-            EXPECT_EQ(ErrorOf([&] { FloorToInt16(Val(c.text)); }), errOverflow);
+            EXPECT_EQ(ErrorOf([&] { FloorToInt16(Val(c.text)); }), 6);
         } else {
             EXPECT_EQ(FloorToInt16(Val(c.text)), c.expected);
         }
@@ -109,10 +125,10 @@ TEST(FloorToInt32, EdgesOfTheRange)
     EXPECT_EQ(FloorToInt32(-2147483648.0), INT32_MIN);
     EXPECT_EQ(FloorToInt32(-0.5), -1);
     EXPECT_EQ(FloorToInt32(0.999999), 0);
-    EXPECT_EQ(ErrorOf([] { FloorToInt32(2147483648.0); }), errOverflow);
-    EXPECT_EQ(ErrorOf([] { FloorToInt32(-2147483648.5); }), errOverflow);
-    EXPECT_EQ(ErrorOf([] { FloorToInt32(NAN); }), errOverflow);
-    EXPECT_EQ(ErrorOf([] { FloorToInt16(INFINITY); }), errOverflow);
+    EXPECT_EQ(ErrorOf([] { FloorToInt32(2147483648.0); }), 6);
+    EXPECT_EQ(ErrorOf([] { FloorToInt32(-2147483648.5); }), 6);
+    EXPECT_EQ(ErrorOf([] { FloorToInt32(NAN); }), 6);
+    EXPECT_EQ(ErrorOf([] { FloorToInt16(INFINITY); }), 6);
 }
 
 TEST(CheckedArithmetic, OverflowAtTheEdgesOnly)
@@ -120,21 +136,21 @@ TEST(CheckedArithmetic, OverflowAtTheEdgesOnly)
     EXPECT_EQ(Add16(32766, 1), 32767);
     EXPECT_EQ(Add16(-32768, 0), -32768);
     EXPECT_EQ(Add16(-1, -32767), -32768);
-    EXPECT_EQ(ErrorOf([] { Add16(32767, 1); }), errOverflow);
-    EXPECT_EQ(ErrorOf([] { Add16(-32768, -1); }), errOverflow);
+    EXPECT_EQ(ErrorOf([] { Add16(32767, 1); }), 6);
+    EXPECT_EQ(ErrorOf([] { Add16(-32768, -1); }), 6);
 
     EXPECT_EQ(Sub16(6, 10), -4);
     EXPECT_EQ(Sub16(-1, 32767), -32768);
     EXPECT_EQ(Sub16(32767, 0), 32767);
-    EXPECT_EQ(ErrorOf([] { Sub16(32767, -1); }), errOverflow);
-    EXPECT_EQ(ErrorOf([] { Sub16(-32768, 1); }), errOverflow);
-    EXPECT_EQ(ErrorOf([] { Sub16(0, -32768); }), errOverflow);
-    EXPECT_EQ(ErrorOf([] { Sub16(32767, -32768); }), errOverflow);
+    EXPECT_EQ(ErrorOf([] { Sub16(32767, -1); }), 6);
+    EXPECT_EQ(ErrorOf([] { Sub16(-32768, 1); }), 6);
+    EXPECT_EQ(ErrorOf([] { Sub16(0, -32768); }), 6);
+    EXPECT_EQ(ErrorOf([] { Sub16(32767, -32768); }), 6);
 
     EXPECT_EQ(Add32(2147483646, 1), 2147483647);
     EXPECT_EQ(Add32(INT32_MIN, 2147483647), -1);
-    EXPECT_EQ(ErrorOf([] { Add32(2147483647, 1); }), errOverflow);
-    EXPECT_EQ(ErrorOf([] { Add32(INT32_MIN, -1); }), errOverflow);
+    EXPECT_EQ(ErrorOf([] { Add32(2147483647, 1); }), 6);
+    EXPECT_EQ(ErrorOf([] { Add32(INT32_MIN, -1); }), 6);
 }
 
 TEST(IsNumeric, WholeTextMustBeANumber)
@@ -158,14 +174,55 @@ TEST(IsNumeric, WholeTextMustBeANumber)
     }
 }
 
+TEST(DecodeLine, CharactersAsEditorsSaveThem)
+{
+    using namespace std::string_literals;
+    struct Case {
+        std::string bytes;
+        bool afterMark;
+        std::u16string text;
+    } cases[] = {
+        {"!#%", false, u"!#%"},
+        {"", false, u""},
+        {"", true, u""},
+        // Controls cannot be typed into a password box: C0 (NUL included), DEL, C1.
+        {"a\0b\0c"s, false, u"abc"},
+        {"\x01 \t\x1B\x1F\x7F~"s, false, u" ~"},
+        {"\x85\x9Fx\xA0"s, false, u"x\u00A0"},
+        {"\xC2\x80\xC2\x9F\xC2\xA0"s, false, u"\u00A0"},
+        // Valid UTF-8 with a non-ASCII byte is UTF-8 without a mark too.
+        {"\xE2\x82\xAC\xC2\xA7\xC5\x99", false, u"€§ř"},
+        {"\xF0\x9F\x98\x80!", false, u"😀!"},
+        {"\xEF\xBB\xBFx", false, u"\uFEFFx"},
+        {"\xEF\xBF\xBD", false, u"\uFFFD"},
+        {"\xED\x9F\xBF\xEE\x80\x80\xF4\x8F\xBF\xBF", false, u"\uD7FF\uE000\U0010FFFF"},
+        // Anything else with a non-ASCII byte is ANSI, the whole line.
+        {"\xE9t\xE9", false, u"été"},
+        {"\xC3\xA9\xE9", false, u"Ã©é"},
+        {"\xE2\x82", false, u"â"},
+        {"\xC0\xAF", false, u"À¯"},
+        {"\xED\xA0\x80\xED\xB0\x80", false, u"í\u00A0í°"},
+        // After the mark, bytes that are not valid UTF-8 are dropped, never replaced.
+        {"\xC5\xBD\xE2\x82\xAC", true, u"Ž€"},
+        {"a\xFF" "b\xC3", true, u"ab"},
+        {"\xE2\x82x\xF0\x9F\x98", true, u"x"},
+        {"\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF8\x88\x80\x80\x80\x80!", true, u"!"},
+        {"\xF0\x9F\x98\x80\x80\xBF\xC2\xA7", true, u"😀§"},
+        {"a\0\r\x7F", true, u"a"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Hex(c.bytes) + (c.afterMark ? "after the mark" : ""));
+        EXPECT_EQ(DecodeLine(c.bytes, c.afterMark, Latin1), c.text);
+    }
+
+    // Whatever the ANSI decoder gives, an unpaired surrogate is no character.
+    auto unpaired = [](std::string_view) -> std::u16string { return u"a\xD800" u"b\xDC00\xD83D\xDE00\xDBFF"; };
+    EXPECT_EQ(DecodeLine("x", false, unpaired), u"ab😀");
+}
+
 TEST(TextOperations, OneBasedPositions)
 {
     const std::u16string abc = u"abc";
-    EXPECT_EQ(Len(u""), 0);
-    EXPECT_EQ(Len(abc), 3);
-    EXPECT_EQ(Len(std::u16string(u"a\0b", 3)), 3);
-    EXPECT_EQ(Len(Repeat(u'x', 32767)), 32767);
-
     struct Case {
         int32_t position;
         std::u16string expected;

@@ -575,7 +575,9 @@ class ErrorTest(WindowTest):
         elsewhere = self.temp_folder()
         with open(os.path.join(elsewhere, "SpecChar.txt"), "wb") as f:
             f.write(b"%\r\n")
-        for content, pool in [(b"#\r\n!", "#"), (b"\r\n", "")]:
+        # Notepad's UTF-8 without a mark, NUL bytes, and a character beyond 16 bits.
+        for content, pool in [(b"#\r\n!", "#"), (b"\r\n", ""), ("€§ř\r\n".encode(), "€§ř"),
+                              (b"a\0b\0c\r\n", "abc"), ("😀!".encode(), "😀!")]:
             with self.subTest(content=content):
                 app = self.start(copy_exe(ARGS.exe, folder, content), cwd=elsewhere)
                 for i in (LETTERS, DIGITS, SPECIAL):

@@ -1,6 +1,7 @@
 #include "runtime/Controls.h"
 
 #include <initguid.h>
+#include <commctrl.h>
 #include <oleacc.h>
 
 #include "runtime/SystemLibrary.h"
@@ -8,22 +9,20 @@
 
 namespace {
 
-// The accessibility property service of oleacc.dll, taken from the system folder only and
-// kept for the whole process; null where it is missing.
+// The accessibility property service of oleacc.dll, with oleacc and ole32 taken from the
+// system folder only and kept for the whole process; null where it is missing.
 IAccPropServices* PropertyServices()
 {
     static IAccPropServices* const services = []() -> IAccPropServices* {
+        using CoInitializeExFn = HRESULT(WINAPI*)(void*, DWORD);
+        using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+        auto coInitializeEx = SystemFunction<CoInitializeExFn>(L"ole32.dll", "CoInitializeEx");
+        auto getClassObject = SystemFunction<GetClassObjectFn>(L"oleacc.dll", "DllGetClassObject");
+        if (!coInitializeEx || !getClassObject) return nullptr;
         // The service lives in a single-threaded apartment: the program's one UI thread.
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        HMODULE oleacc = LoadSystemLibrary(L"oleacc.dll");
-        using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-        // Through void(*)(): the generic function pointer type that converts without a warning.
-        auto getClassObject = oleacc ? reinterpret_cast<GetClassObject>(reinterpret_cast<void (*)()>(
-                                           GetProcAddress(oleacc, "DllGetClassObject")))
-                                     : nullptr;
+        coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         IClassFactory* factory = nullptr;
-        if (!getClassObject ||
-            FAILED(getClassObject(CLSID_AccPropServices, IID_IClassFactory, reinterpret_cast<void**>(&factory))))
+        if (FAILED(getClassObject(CLSID_AccPropServices, IID_IClassFactory, reinterpret_cast<void**>(&factory))))
             return nullptr;
         IAccPropServices* created = nullptr;
         factory->CreateInstance(nullptr, IID_IAccPropServices, reinterpret_cast<void**>(&created));
@@ -49,11 +48,34 @@ std::u16string Control::Caption() const
 
 void Control::SetCaption(const std::u16string& caption) { SetWindowTextW(hwnd_, W(caption)); }
 
-bool Control::SetAccessibleName(const std::u16string& name)
+void Control::SetAccessibleName(const std::u16string& name)
 {
-    IAccPropServices* services = PropertyServices();
-    return services &&
-           SUCCEEDED(services->SetHwndPropStr(hwnd_, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME, W(name)));
+    bool first = accessibleName_.empty();
+    accessibleName_ = name;
+    if (nameRequested_)
+        ApplyAccessibleName();
+    else if (first)
+        SetWindowSubclass(hwnd_, NameOnRequest, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void Control::ApplyAccessibleName()
+{
+    if (IAccPropServices* services = PropertyServices())
+        services->SetHwndPropStr(hwnd_, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME, W(accessibleName_));
+}
+
+// Screen readers and other clients reach a control's accessible object through WM_GETOBJECT;
+// the name is handed over just before the system builds that object.
+LRESULT CALLBACK Control::NameOnRequest(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR self)
+{
+    auto* control = reinterpret_cast<Control*>(self);
+    if (message == WM_GETOBJECT && !control->nameRequested_) {
+        control->nameRequested_ = true;
+        control->ApplyAccessibleName();
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, NameOnRequest, 0);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 void Label::AutoSize()

@@ -20,8 +20,9 @@ public:
     HWND hWnd() const { return hwnd_; }
     std::u16string Caption() const;
     void SetCaption(const std::u16string& caption);
-    // The name screen readers give the control; false where the system keeps no such names.
-    bool SetAccessibleName(const std::u16string& name);
+    // The name screen readers give the control. It is handed to the system when an
+    // accessibility client first asks for the control, so start-up does not pay for COM.
+    void SetAccessibleName(const std::u16string& name);
     bool Enabled() const { return IsWindowEnabled(hwnd_); }
     void SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled); }
     bool Visible() const { return IsWindowVisible(hwnd_); }
@@ -33,8 +34,14 @@ public:
 
 private:
     friend class Form;
+    static LRESULT CALLBACK NameOnRequest(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                          DWORD_PTR self);
+    void ApplyAccessibleName();
+
     HWND hwnd_ = nullptr;
     ControlKind kind_ = ControlKind::Label;
+    std::u16string accessibleName_;
+    bool nameRequested_ = false;  // a client has asked for the control: names go to the system at once
 };
 
 // The control whose window is `hwnd`, when a form made it.

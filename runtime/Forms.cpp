@@ -1,6 +1,7 @@
 #include "runtime/Forms.h"
 
 #include <new>
+#include <vector>
 
 #include "runtime/WideText.h"
 
@@ -54,21 +55,30 @@ void Form::Create(HWND owner)
 // lower, else at its right. Left and top stay; frames lie under everything and are left alone.
 void Form::KeepControlsApart()
 {
-    auto isFrame = [](HWND hwnd) { return ControlOf(hwnd)->kind_ == ControlKind::Frame; };
-    for (HWND control = GetWindow(hwnd_, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
-        if (isFrame(control)) continue;
-        RECT box, other, overlap;
-        GetWindowRect(control, &box);
-        for (HWND next = GetWindow(hwnd_, GW_CHILD); next; next = GetWindow(next, GW_HWNDNEXT)) {
-            GetWindowRect(next, &other);
-            if (next == control || isFrame(next) || !IntersectRect(&overlap, &box, &other)) continue;
-            if (other.top > box.top)
-                box.bottom = other.top;
-            else if (other.left > box.left)
-                box.right = other.left;
+    // Each window's rectangle is read once: every GetWindowRect is a trip to the window server.
+    struct Placed {
+        HWND hwnd;
+        RECT box;
+    };
+    std::vector<Placed> controls;
+    for (HWND hwnd = GetWindow(hwnd_, GW_CHILD); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
+        if (ControlOf(hwnd)->kind_ == ControlKind::Frame) continue;
+        controls.push_back({hwnd, {}});
+        GetWindowRect(hwnd, &controls.back().box);
+    }
+    for (Placed& control : controls) {
+        RECT box = control.box, overlap;
+        for (const Placed& other : controls) {
+            if (&other == &control || !IntersectRect(&overlap, &box, &other.box)) continue;
+            if (other.box.top > box.top)
+                box.bottom = other.box.top;
+            else if (other.box.left > box.left)
+                box.right = other.box.left;
         }
-        SetWindowPos(control, nullptr, 0, 0, box.right - box.left, box.bottom - box.top,
+        if (EqualRect(&box, &control.box)) continue;
+        SetWindowPos(control.hwnd, nullptr, 0, 0, box.right - box.left, box.bottom - box.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        control.box = box;  // the controls after it see it cut, as on the screen
     }
 }
 

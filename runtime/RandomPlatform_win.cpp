@@ -16,11 +16,7 @@ using GenRandom = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE, PUCHAR, ULONG, ULONG);
 // there at the first re-seed instead of being imported.
 GenRandom SystemGenRandom()
 {
-    static const GenRandom function = [] {
-        HMODULE bcrypt = LoadSystemLibrary(L"bcrypt.dll");
-        FARPROC address = bcrypt ? GetProcAddress(bcrypt, "BCryptGenRandom") : nullptr;
-        return reinterpret_cast<GenRandom>(reinterpret_cast<void*>(address));
-    }();
+    static const GenRandom function = SystemFunction<GenRandom>(L"bcrypt.dll", "BCryptGenRandom");
     return function;
 }
 

@@ -6,3 +6,13 @@
 // The named DLL (e.g. L"bcrypt.dll") from the system folder; null when it cannot be loaded.
 // The module stays loaded for the rest of the process.
 HMODULE LoadSystemLibrary(const wchar_t* name);
+
+// A function of a DLL in the system folder, as the given function pointer type; null when the
+// DLL or the function is missing.
+template <class Function>
+Function SystemFunction(const wchar_t* dll, const char* name)
+{
+    HMODULE module = LoadSystemLibrary(dll);
+    // Through void(*)(): the generic function pointer type that converts without a warning.
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name))) : nullptr;
+}

@@ -38,7 +38,7 @@ int main(int argc, char** argv)
 {
     int runs = argc > 1 ? std::max(21, std::atoi(argv[1])) : 21;
 
-    Znaky znaky = FixedZnaky();
+    CharacterPools znaky = FixedZnaky();
     znaky.special = u"!#%&*+-=?@";
     GeneratorInputs in;
     in.minimumText = u"32767";

@@ -1,8 +1,9 @@
+// The program's logic, portable: the password generator.
 #include "generator/Generator.h"
 
 #include <vector>
 
-#include "runtime/Text.h"
+#include "portable/Text.h"
 
 namespace {
 
@@ -36,12 +37,12 @@ private:
 
 }  // namespace
 
-Znaky FixedZnaky()
+CharacterPools FixedZnaky()
 {
     return {u"abcdefghijklmnopqrstuvwxyz", u"ABCDEFGHIJKLMNOPQRSTUVWXYZ", u"0123456789", u""};
 }
 
-std::u16string CandidateSet(const GeneratorInputs& in, const Znaky& znaky)
+std::u16string CandidateSet(const GeneratorInputs& in, const CharacterPools& znaky)
 {
     std::u16string set;
     if (in.letters == 1) {
@@ -57,7 +58,7 @@ std::u16string CandidateSet(const GeneratorInputs& in, const Znaky& znaky)
     return set;
 }
 
-std::u16string GenerateAttempt(const GeneratorInputs& in, const Znaky& znaky, RandomSource& random,
+std::u16string GenerateAttempt(const GeneratorInputs& in, const CharacterPools& znaky, RandomSource& random,
                                int32_t& counter)
 {
     int16_t minimum = FloorToInt16(Val(in.minimumText));

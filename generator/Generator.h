@@ -1,12 +1,13 @@
 #pragma once
-// The password generator: logic over what the main window's controls hold.
+// The program's logic, portable: the password generator, over what the main window's controls hold.
 #include <cstdint>
 #include <string>
 
-#include "runtime/Random.h"
+#include "portable/Random.h"
 
-// The character pools, in the order the candidate set is built from them.
-struct Znaky {
+// The character pools (the main window keeps them as `Znaky`), in the order the candidate set
+// is built from them.
+struct CharacterPools {
     std::u16string lowercase;
     std::u16string uppercase;
     std::u16string digits;
@@ -14,7 +15,7 @@ struct Znaky {
 };
 
 // The fixed pools with an empty special pool.
-Znaky FixedZnaky();
+CharacterPools FixedZnaky();
 
 // What one attempt reads from the controls. Check values: 0 clear, 1 checked, 2 greyed.
 struct GeneratorInputs {
@@ -31,13 +32,13 @@ struct GeneratorInputs {
 };
 
 // Candidate set: chosen letters, then digits, then special characters.
-std::u16string CandidateSet(const GeneratorInputs& in, const Znaky& znaky);
+std::u16string CandidateSet(const GeneratorInputs& in, const CharacterPools& znaky);
 
 // One attempt: draws the length and the characters, re-seeding before each character.
 // Characters are whole: a surrogate pair of the candidate set is drawn as one and appended whole.
 // `counter` is the caller's loop counter field. Raises overflow before drawing anything
 // when a length text or the span does not fit 16 bits.
-std::u16string GenerateAttempt(const GeneratorInputs& in, const Znaky& znaky, RandomSource& random,
+std::u16string GenerateAttempt(const GeneratorInputs& in, const CharacterPools& znaky, RandomSource& random,
                                int32_t& counter);
 
 // After an attempt: whether the first-character rule asks for another one.

@@ -1,11 +1,12 @@
+// The program's logic over the Win32 runtime: the pools filled from SpecChar.txt beside the exe.
 #include "generator/ZnakyFile.h"
 
-#include "runtime/App.h"
-#include "runtime/FileInput.h"
+#include "win32/App.h"
+#include "win32/FileInput.h"
 
-Znaky LoadZnakyFrom(const std::u16string& folder)
+CharacterPools LoadZnakyFrom(const std::u16string& folder)
 {
-    Znaky znaky = FixedZnaky();
+    CharacterPools znaky = FixedZnaky();
     // The file is closed again on every path, errors included.
     struct CloseAll {
         ~CloseAll() { FileCloseAll(); }
@@ -15,4 +16,4 @@ Znaky LoadZnakyFrom(const std::u16string& folder)
     return znaky;
 }
 
-Znaky LoadZnaky() { return LoadZnakyFrom(App::Path()); }
+CharacterPools LoadZnaky() { return LoadZnakyFrom(App::Path()); }

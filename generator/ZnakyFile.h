@@ -1,11 +1,12 @@
 #pragma once
+// The program's logic over the Win32 runtime: the pools filled from SpecChar.txt.
 #include <string>
 
 #include "generator/Generator.h"
 
 // Fills the pools: the fixed ones, and the special pool from the first line of
 // SpecChar.txt in `folder`. Errors of opening or reading leave as RuntimeError.
-Znaky LoadZnakyFrom(const std::u16string& folder);
+CharacterPools LoadZnakyFrom(const std::u16string& folder);
 
 // The same from the folder of the exe (never the current folder).
-Znaky LoadZnaky();
+CharacterPools LoadZnaky();

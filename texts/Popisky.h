@@ -1,13 +1,32 @@
 #pragma once
-// The main window's caption table in Czech (0) and English (1).
+// The program's logic, portable: the main window's caption table in Czech (0) and English (1).
 #include <array>
 #include <cstdint>
 #include <string_view>
 
-constexpr int16_t PocetPopisku = 13;
+// The table's entries, named after what they caption, in the order their captions are applied.
+namespace Popisek {
+enum : int16_t {
+    Parameters,     // the frame
+    Letters,        // check boxes and options in the frame, in tab order
+    LowercaseOnly,
+    UppercaseOnly,
+    BothCases,
+    Digits,
+    Special,
+    FirstLetter,
+    LengthLabel,    // the label before the length boxes
+    PasswordLabel,  // the label before the password box
+    Generate,       // the three buttons
+    Cancel,
+    About,
+};
+}  // namespace Popisek
+
+constexpr int16_t PocetPopisku = Popisek::About + 1;
 constexpr int16_t PocetJazyku = 2;
 
-// Popisky[entry][language]; entries in the order their captions are applied.
+// Popisky[entry][language], language 0 Czech and 1 English.
 // The texts are the program's own constants, so the table refers to them in place.
 using PopiskyTable = std::array<std::array<std::u16string_view, PocetJazyku>, PocetPopisku>;
 

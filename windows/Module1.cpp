@@ -1,3 +1,4 @@
+// The program's windows: the code module with the edge-style routine.
 #include "windows/Module1.h"
 
 void NastavOkraj(HWND handle)

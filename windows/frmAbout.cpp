@@ -1,19 +1,20 @@
+// The program's windows: the About window.
 #include "windows/frmAbout.h"
 
-#include "runtime/App.h"
-#include "runtime/Text.h"
+#include "win32/App.h"
+#include "portable/Text.h"
 
 Form::Design frmAbout::GetDesign() const { return {u"O aplikaci", 5160, 1830, 2000}; }
 
 void frmAbout::CreateControls()
 {
-    Add(Image1, ControlKind::Image, u"", {240, 240, 480, 480});
-    Add(lblInfo(0), ControlKind::Label, u"", {1200, 240, 4095, 255}, SS_NOPREFIX);
-    Add(lblInfo(1), ControlKind::Label, u"Copyright \u00A9 2026 zorkMIX developers", {1200, 480, 4095, 255},
+    Add(Image1, u"", {240, 240, 480, 480});
+    Add(lblInfo(0), u"", {1200, 240, 4095, 255}, SS_NOPREFIX);
+    Add(lblInfo(1), u"Copyright \u00A9 2026 zorkMIX developers", {1200, 480, 4095, 255},
         SS_NOPREFIX);
-    Add(cmdOK, ControlKind::CommandButton, u"OK", {3840, 1320, 1095, 375});
-    Add(lblInfo(2), ControlKind::Label, u"zorkmix@example.org", {1200, 960, 4095, 255}, SS_NOPREFIX);
-    Add(lblInfo(3), ControlKind::Label, u"https://zorkmix.example.org/", {1200, 720, 4095, 255}, SS_NOPREFIX);
+    Add(cmdOK, u"OK", {3840, 1320, 1095, 375});
+    Add(lblInfo(2), u"zorkmix@example.org", {1200, 960, 4095, 255}, SS_NOPREFIX);
+    Add(lblInfo(3), u"https://zorkmix.example.org/", {1200, 720, 4095, 255}, SS_NOPREFIX);
     Image1.SetPicture(picture_.get());
     SetFont(lblInfo(0), BoldDialogFont());
     SetDefault(cmdOK);

@@ -1,5 +1,7 @@
 #pragma once
-#include "runtime/Forms.h"
+// The program's windows: the About window.
+#include "win32/Forms.h"
+#include "win32/Graphics.h"
 
 // The About window: icon, title and version, copyright and contact lines, OK.
 class frmAbout final : public Form {

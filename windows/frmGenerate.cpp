@@ -1,9 +1,11 @@
+// The program's windows: the main window.
 #include "windows/frmGenerate.h"
 
 #include <array>
+#include <utility>
 
 #include "generator/ZnakyFile.h"
-#include "runtime/Random.h"
+#include "portable/Random.h"
 #include "windows/Module1.h"
 
 namespace {
@@ -24,26 +26,25 @@ Form::Design frmGenerate::GetDesign() const { return {u"zorkMIX", 6600, 2745, 10
 
 void frmGenerate::CreateControls()
 {
-    using K = ControlKind;
-    Add(lblInfo(0), K::Label, u"", {360, 255, 1695, 255});
-    Add(txtPasswd, K::TextBox, u"", {1680, 240, 1935, 240});
-    Add(lblInfo(1), K::Label, u"", InFrame({240, 380, 2295, 255}));
-    Add(txtZnaky(0), K::TextBox, u"6", InFrame({2040, 360, 495, 240}));
-    Add(txtZnaky(1), K::TextBox, u"10", InFrame({2880, 360, 495, 240}));
-    Add(chkParametr(0), K::CheckBox, u"", InFrame({240, 720, 2775, 255}));
-    Add(optZnaky(0), K::OptionButton, u"", InFrame({480, 960, 1695, 255}));
-    Add(optZnaky(1), K::OptionButton, u"", InFrame({1920, 960, 1455, 255}));
-    Add(optZnaky(2), K::OptionButton, u"", InFrame({3240, 960, 1335, 255}));
-    Add(chkParametr(1), K::CheckBox, u"", InFrame({240, 1320, 2055, 255}));
-    Add(chkParametr(2), K::CheckBox, u"", InFrame({2040, 1320, 2295, 255}));
-    Add(chkParametr(3), K::CheckBox, u"", InFrame({240, 1560, 2775, 255}));
-    Add(cmdGenerate, K::CommandButton, u"", {5280, 240, 1095, 340});
-    Add(cmdStorno, K::CommandButton, u"", {5280, 720, 1095, 340});
-    Add(cmdAbout, K::CommandButton, u"", {5280, 1320, 1095, 340});
-    Add(lblJazyk(1), K::Label, u"EN", {6060, 2400, 300, 210}, SS_CENTER | SS_NOPREFIX | SS_NOTIFY);
-    Add(lblJazyk(0), K::Label, u"CS", {6060, 2400, 300, 210}, SS_CENTER | SS_NOPREFIX | SS_NOTIFY);
-    Add(frmParametry, K::Frame, u"", {240, 600, 4695, 1935});
-    Add(lblInfo(2), K::Label, u"-", InFrame({2685, 360, 45, 195}), SS_NOPREFIX);
+    Add(lblInfo(0), u"", {360, 255, 1695, 255});
+    Add(txtPasswd, u"", {1680, 240, 1935, 240});
+    Add(lblInfo(1), u"", InFrame({240, 380, 2295, 255}));
+    Add(txtZnaky(0), u"6", InFrame({2040, 360, 495, 240}));
+    Add(txtZnaky(1), u"10", InFrame({2880, 360, 495, 240}));
+    Add(chkParametr(0), u"", InFrame({240, 720, 2775, 255}));
+    Add(optZnaky(0), u"", InFrame({480, 960, 1695, 255}));
+    Add(optZnaky(1), u"", InFrame({1920, 960, 1455, 255}));
+    Add(optZnaky(2), u"", InFrame({3240, 960, 1335, 255}));
+    Add(chkParametr(1), u"", InFrame({240, 1320, 2055, 255}));
+    Add(chkParametr(2), u"", InFrame({2040, 1320, 2295, 255}));
+    Add(chkParametr(3), u"", InFrame({240, 1560, 2775, 255}));
+    Add(cmdGenerate, u"", {5280, 240, 1095, 340});
+    Add(cmdStorno, u"", {5280, 720, 1095, 340});
+    Add(cmdAbout, u"", {5280, 1320, 1095, 340});
+    Add(lblJazyk(1), u"EN", {6060, 2400, 300, 210}, SS_CENTER | SS_NOPREFIX | SS_NOTIFY);
+    Add(lblJazyk(0), u"CS", {6060, 2400, 300, 210}, SS_CENTER | SS_NOPREFIX | SS_NOTIFY);
+    Add(frmParametry, u"", {240, 600, 4695, 1935});
+    Add(lblInfo(2), u"-", InFrame({2685, 360, 45, 195}), SS_NOPREFIX);
     lblInfo(2).AutoSize();
 
     chkParametr(0).SetValue(1);
@@ -84,12 +85,16 @@ void frmGenerate::Click(Control& control)
 
 void frmGenerate::Popis(int16_t Jazyk)
 {
-    Control* const targets[PocetPopisku] = {
-        &frmParametry,   &chkParametr(0), &optZnaky(0),   &optZnaky(1), &optZnaky(2),
-        &chkParametr(1), &chkParametr(2), &chkParametr(3), &lblInfo(1),  &lblInfo(0),
-        &cmdGenerate,    &cmdStorno,      &cmdAbout,
+    const std::pair<int16_t, Control*> targets[] = {
+        {Popisek::Parameters, &frmParametry},      {Popisek::Letters, &chkParametr(0)},
+        {Popisek::LowercaseOnly, &optZnaky(0)},    {Popisek::UppercaseOnly, &optZnaky(1)},
+        {Popisek::BothCases, &optZnaky(2)},        {Popisek::Digits, &chkParametr(1)},
+        {Popisek::Special, &chkParametr(2)},       {Popisek::FirstLetter, &chkParametr(3)},
+        {Popisek::LengthLabel, &lblInfo(1)},       {Popisek::PasswordLabel, &lblInfo(0)},
+        {Popisek::Generate, &cmdGenerate},         {Popisek::Cancel, &cmdStorno},
+        {Popisek::About, &cmdAbout},
     };
-    for (int16_t entry = 0; entry < PocetPopisku; ++entry) targets[entry]->SetCaption(std::u16string(Popisky[entry].at(Jazyk)));
+    for (const auto& [entry, control] : targets) control->SetCaption(std::u16string(Popisky[entry].at(Jazyk)));
     TextBox* const boxes[] = {&txtPasswd, &txtZnaky(0), &txtZnaky(1)};
     for (int i = 0; i < 3; ++i) boxes[i]->SetAccessibleName(kTextBoxNames.at(Jazyk)[i]);
 }

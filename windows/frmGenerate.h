@@ -1,6 +1,7 @@
 #pragma once
+// The program's windows: the main window.
 #include "generator/Generator.h"
-#include "runtime/Forms.h"
+#include "win32/Forms.h"
 #include "texts/Popisky.h"
 #include "windows/frmAbout.h"
 
@@ -33,7 +34,7 @@ private:
     ControlArray<Label, 0, 1> lblJazyk;
     Frame frmParametry;
 
-    ::Znaky Znaky;
+    CharacterPools Znaky;
     PopiskyTable Popisky;
     int32_t counter_ = 0;  // loop counter shared by the option rule and the generator
     frmAbout about_;       // its window is created on first showing

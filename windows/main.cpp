@@ -1,7 +1,9 @@
+// The program's windows: the entry point.
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include "win32/ErrorReport.h"
 #include "windows/frmGenerate.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/Text.h"
+#include "portable/Text.h"
 
 inline void Check(bool property, const char* what)
 {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/DecodeLine.h"
+#include "portable/DecodeLine.h"
 #include "tests/fuzz/Check.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "generator/Generator.h"
-#include "runtime/DecodeLine.h"
-#include "runtime/RuntimeError.h"
+#include "portable/DecodeLine.h"
+#include "portable/RuntimeError.h"
 #include "tests/fuzz/Check.h"
 
 namespace {
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string minimum = input.ConsumeRandomLengthString(8), maximum = input.ConsumeRandomLengthString(8);
     in.minimumText = Latin1(minimum);
     in.maximumText = Latin1(maximum);
-    Znaky znaky = FixedZnaky();
+    CharacterPools znaky = FixedZnaky();
     std::string special = input.ConsumeRandomLengthString(64);
     znaky.special = DecodeLine(special, input.ConsumeBool(), Latin1);
     ByteRandom random(input.ConsumeRemainingBytes<uint8_t>());

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "runtime/RuntimeError.h"
-#include "runtime/Text.h"
+#include "portable/RuntimeError.h"
+#include "portable/Text.h"
 #include "tests/fuzz/Check.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/App.h"
+#include "win32/App.h"
 
 namespace {
 

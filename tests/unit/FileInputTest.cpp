@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "generator/ZnakyFile.h"
-#include "runtime/FileInput.h"
-#include "runtime/RuntimeError.h"
+#include "win32/FileInput.h"
+#include "portable/RuntimeError.h"
 
 using namespace std::string_literals;
 
@@ -332,8 +332,8 @@ TEST(LoadZnaky, FixedPoolsAndTheFirstLine)
 {
     TempFolder folder;
     WriteBytes(folder / u"SpecChar.txt", "!#%\r\nmore\r\n");
-    Znaky z = LoadZnakyFrom(folder.Path());
-    const Znaky fixed = FixedZnaky();
+    CharacterPools z = LoadZnakyFrom(folder.Path());
+    const CharacterPools fixed = FixedZnaky();
     EXPECT_EQ(z.lowercase, fixed.lowercase);
     EXPECT_EQ(z.uppercase, fixed.uppercase);
     EXPECT_EQ(z.digits, fixed.digits);

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "generator/Generator.h"
-#include "runtime/Random.h"
-#include "runtime/RuntimeError.h"
+#include "portable/Random.h"
+#include "portable/RuntimeError.h"
 
 namespace {
 
@@ -52,14 +52,14 @@ GeneratorInputs Lengths(std::u16string minimum, std::u16string maximum)
     return in;
 }
 
-Znaky WithSpecial(std::u16string special)
+CharacterPools WithSpecial(std::u16string special)
 {
-    Znaky z = FixedZnaky();
+    CharacterPools z = FixedZnaky();
     z.special = std::move(special);
     return z;
 }
 
-std::u16string Generate(const GeneratorInputs& in, const Znaky& z, RandomSource& random)
+std::u16string Generate(const GeneratorInputs& in, const CharacterPools& z, RandomSource& random)
 {
     int32_t counter = 0;
     return GenerateAttempt(in, z, random, counter);
@@ -71,7 +71,7 @@ std::string Narrow(const std::u16string& s) { return std::string(s.begin(), s.en
 
 TEST(Generator, FixedPoolsAreTheAsciiLettersAndDigits)
 {
-    Znaky z = FixedZnaky();
+    CharacterPools z = FixedZnaky();
     std::u16string lower, upper, digits;
     for (char16_t c = u'a'; c <= u'z'; ++c) lower += c;
     for (char16_t c = u'A'; c <= u'Z'; ++c) upper += c;
@@ -158,7 +158,7 @@ TEST(Generator, RangeOutside16BitsIsOverflowBeforeAnyCharacter)
 
 TEST(Generator, CandidateSetFollowsTheOptions)
 {
-    const Znaky z = WithSpecial(u"!#%");
+    const CharacterPools z = WithSpecial(u"!#%");
     const std::u16string lower = z.lowercase, upper = z.uppercase, digits = z.digits, special = z.special;
     struct Case {
         int16_t letters;
@@ -220,7 +220,7 @@ TEST(Generator, PositionIsFloorOfRTimesNPlusOne)
     } cases[] = {{all, u"!#%"}, {Lengths(u"1", u"1"), u""}, {onlySpecial, u"a a"}, {onlySpecial, u"x"}};
 
     for (const auto& c : cases) {
-        const Znaky z = WithSpecial(c.special);
+        const CharacterPools z = WithSpecial(c.special);
         const std::u16string set = CandidateSet(c.in, z);
         const double n = double(set.size());
         for (size_t k = 1; k <= set.size(); ++k) {
@@ -247,7 +247,7 @@ TEST(Generator, SurrogatePairIsOneWholeCandidate)
     GeneratorInputs in = Lengths(u"3", u"3");
     in.digits = 0;
     in.special = 1;
-    const Znaky z = WithSpecial(u"😀!𝄞x");
+    const CharacterPools z = WithSpecial(u"😀!𝄞x");
     struct Case {
         std::vector<float> r;
         std::u16string password;
@@ -276,7 +276,7 @@ TEST(Generator, EveryCandidateAppearsAndNothingElse)
         {0, true, false, false, 1, 1},
         {2, false, false, true, 0, 1},
     };
-    const Znaky z = WithSpecial(u"!#%");
+    const CharacterPools z = WithSpecial(u"!#%");
     for (const auto& c : cases) {
         GeneratorInputs in = Lengths(u"8000", u"8000");
         in.letters = c.letters;
@@ -307,7 +307,7 @@ TEST(Generator, DrawsAreUniformOverPositions)
     in.letters = 1;
     in.bothCases = true;
     in.special = 1;
-    const Znaky z = WithSpecial(u"!#%");
+    const CharacterPools z = WithSpecial(u"!#%");
     const std::u16string set = CandidateSet(in, z);
     ASSERT_EQ(set.size(), 65u);
 

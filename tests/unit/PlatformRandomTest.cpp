@@ -1,5 +1,5 @@
-#include "runtime/Random.h"
-#include "runtime/SystemLibrary.h"
+#include "portable/Random.h"
+#include "win32/SystemLibrary.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "runtime/RuntimeError.h"
+#include "portable/RuntimeError.h"
 #include "texts/Popisky.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "runtime/Random.h"
+#include "portable/Random.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "runtime/DecodeLine.h"
-#include "runtime/RuntimeError.h"
-#include "runtime/Text.h"
-#include "runtime/VersionRecord.h"
+#include "portable/DecodeLine.h"
+#include "portable/RuntimeError.h"
+#include "portable/Text.h"
+#include "portable/VersionRecord.h"
 
 namespace {
 

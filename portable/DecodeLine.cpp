@@ -1,9 +1,10 @@
-#include "runtime/DecodeLine.h"
+// Portable core: the characters of a line of SpecChar.txt, UTF-8 or ANSI.
+#include "portable/DecodeLine.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "runtime/Text.h"
+#include "portable/Text.h"
 
 namespace {
 

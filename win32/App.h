@@ -1,5 +1,5 @@
 #pragma once
-// The application object: where the exe lies, and its title and version from its version record.
+// Win32 runtime: the application object: where the exe lies, and its title and version from its version record.
 #include <cstdint>
 #include <string>
 

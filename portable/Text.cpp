@@ -1,10 +1,13 @@
-#include "runtime/Text.h"
+// Portable core: numbers from text, checked arithmetic and 1-based text positions.
+#include "portable/Text.h"
+
+#include <charconv>
 
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 
-#include "runtime/RuntimeError.h"
+#include "portable/RuntimeError.h"
 
 namespace {
 
@@ -149,14 +152,7 @@ bool PairAt(std::u16string_view text, size_t i)
 
 std::u16string StrI2(int16_t value)
 {
-    std::u16string out;
-    int32_t v = value;
-    bool negative = v < 0;
-    if (negative) v = -v;
-    do {
-        out.insert(out.begin(), static_cast<char16_t>(u'0' + v % 10));
-        v /= 10;
-    } while (v != 0);
-    if (negative) out.insert(out.begin(), u'-');
-    return out;
+    char digits[8];
+    char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    return std::u16string(digits, end);
 }

@@ -1,9 +1,48 @@
-#include "runtime/Forms.h"
+// Win32 runtime: forms, their controls' layout, click routing and the message loop.
+#include "win32/Forms.h"
 
 #include <new>
+#include <optional>
 #include <vector>
 
-#include "runtime/WideText.h"
+#include "win32/DialogFont.h"
+#include "win32/ErrorReport.h"
+#include "win32/Graphics.h"
+#include "win32/WideText.h"
+
+namespace {
+
+bool IsFormWindow(HWND hwnd)
+{
+    return hwnd && GetClassLongPtrW(hwnd, GCW_ATOM) == reinterpret_cast<ULONG_PTR>(WC_DIALOG);
+}
+
+// Gives one message to its window; Tab, arrows, access keys, Enter and Esc of a form are the
+// dialog manager's.
+void DispatchFormMessage(MSG& msg)
+{
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    if (IsFormWindow(root) && IsDialogMessageW(root, &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+}  // namespace
+
+// The one message pump: for the program while any form is loaded, for a modal showing while
+// its form is shown. Forms change only while a message is dispatched, so the condition is
+// checked after each one. Returns WM_QUIT's exit code when that ends it first.
+std::optional<int> Form::PumpMessages(const Form* modal)
+{
+    MSG msg{};
+    while (modal ? modal->hwnd_ && IsWindowVisible(modal->hwnd_) : loadedForms_ > 0) {
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return int(msg.wParam);
+        DispatchFormMessage(msg);
+    }
+    return std::nullopt;
+}
+
+int RunMessageLoop() { return Form::PumpMessages(nullptr).value_or(0); }
 
 Form::~Form()
 {
@@ -33,7 +72,7 @@ void Form::Create(HWND owner)
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, LPARAM(smallIcon_.get()));
 
     // Client size from twips; centred over the owner, or on the screen's work area.
-    RECT frame{0, 0, Twips(design.clientWidth), Twips(design.clientHeight)};
+    RECT frame{0, 0, PixelsFromTwips(design.clientWidth), PixelsFromTwips(design.clientHeight)};
     AdjustWindowRectEx(&frame, GetWindowLongW(hwnd_, GWL_STYLE), FALSE, GetWindowLongW(hwnd_, GWL_EXSTYLE));
     int width = frame.right - frame.left, height = frame.bottom - frame.top;
     RECT area{};
@@ -107,14 +146,9 @@ void Form::ShowModal(Form& owner)
     EnableWindow(modalOwner_, FALSE);
     ShowWindow(hwnd_, SW_SHOW);
     SetActiveWindow(hwnd_);
-    MSG msg;
-    while (hwnd_ && IsWindowVisible(hwnd_)) {
-        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
-            PostQuitMessage(int(msg.wParam));
-            break;
-        }
-        DispatchFormMessage(msg);
-    }
+    // A WM_QUIT meant for the program loop ends this one and is posted again for it.
+    if (std::optional<int> quit = PumpMessages(this))
+        PostQuitMessage(*quit);
     if (modalOwner_ && IsWindow(modalOwner_)) {
         EnableWindow(modalOwner_, TRUE);
         SetActiveWindow(modalOwner_);
@@ -136,8 +170,8 @@ void Form::Unload()
     DestroyWindow(hwnd_);  // owned forms go with it; WM_NCDESTROY clears hwnd_
 }
 
-void Form::Add(Control& control, ControlKind kind, const std::u16string& caption, TwipsRect rect,
-               DWORD extraStyle)
+void Form::AddControl(Control& control, ControlKind kind, const std::u16string& caption, TwipsRect rect,
+                      DWORD extraStyle)
 {
     const wchar_t* windowClass = L"BUTTON";
     DWORD style = WS_CHILD | WS_VISIBLE | extraStyle;
@@ -158,8 +192,8 @@ void Form::Add(Control& control, ControlKind kind, const std::u16string& caption
     if (kind != ControlKind::OptionButton || lastKind_ != ControlKind::OptionButton) style |= WS_GROUP;
     lastKind_ = kind;
     int id = nextId_++;
-    HWND hwnd = CreateWindowExW(0, windowClass, W(caption), style, Twips(rect.left), Twips(rect.top),
-                                Twips(rect.width), Twips(rect.height), hwnd_,
+    HWND hwnd = CreateWindowExW(0, windowClass, W(caption), style, PixelsFromTwips(rect.left), PixelsFromTwips(rect.top),
+                                PixelsFromTwips(rect.width), PixelsFromTwips(rect.height), hwnd_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
                                 nullptr);
     if (!hwnd) throw RuntimeError(errOutOfMemory, u"CreateWindowEx");

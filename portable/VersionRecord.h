@@ -1,5 +1,5 @@
 #pragma once
-// The exe's version record (a VS_VERSIONINFO resource) read from its bytes alone, so the
+// Portable core: the exe's version record (a VS_VERSIONINFO resource) read from its bytes alone, so the
 // exe needs no version.dll and the reading is the same on every platform.
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,5 @@
-#include "runtime/RuntimeError.h"
+// Portable core: runtime errors and their texts.
+#include "portable/RuntimeError.h"
 
 #include <exception>
 

@@ -1,4 +1,5 @@
 #pragma once
+// Portable core: the runtime errors the program reports, with their numbers and texts.
 #include <cstdint>
 #include <exception>
 #include <string>

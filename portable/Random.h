@@ -1,5 +1,5 @@
 #pragma once
-// The program's one random sequence: Rnd() draws, Randomize() re-seeds from the timer.
+// Portable core: the program's one random sequence: Rnd() draws, Randomize() re-seeds from the timer.
 #include <array>
 #include <cstddef>
 #include <cstdint>

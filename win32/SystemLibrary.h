@@ -1,5 +1,5 @@
 #pragma once
-// DLLs that Windows does not always take from its system folder are loaded at run time,
+// Win32 runtime: DLLs that Windows does not always take from its system folder are loaded at run time,
 // from that folder only, so a DLL planted beside the portable exe never runs.
 #include <windows.h>
 

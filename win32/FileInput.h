@@ -1,5 +1,5 @@
 #pragma once
-// Sequential file input under file numbers, as the program's one file read needs it.
+// Win32 runtime: sequential file input under file numbers, as the program's one file read needs it.
 #include <cstdint>
 #include <string>
 

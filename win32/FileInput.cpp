@@ -1,26 +1,21 @@
-#include "runtime/FileInput.h"
+// Win32 runtime: sequential file input under file numbers.
+#include "win32/FileInput.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <map>
-#include <memory>
+#include <vector>
 #include <new>
 
-#include "runtime/DecodeLine.h"
-#include "runtime/RuntimeError.h"
-#include "runtime/WideText.h"
-
+#include "portable/DecodeLine.h"
+#include "portable/RuntimeError.h"
+#include "win32/Handles.h"
+#include "win32/WideText.h"
 
 namespace {
 
 constexpr size_t kChunk = 64 * 1024;
 constexpr size_t kMaxChunk = 16 * 1024 * 1024;
-
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
 // Bytes as text in the system's ANSI code page.
 std::u16string AnsiText(std::string_view bytes)
@@ -29,14 +24,15 @@ std::u16string AnsiText(std::string_view bytes)
     if (bytes.size() > static_cast<size_t>(INT32_MAX)) throw std::bad_alloc();
     int length = static_cast<int>(bytes.size());
     int wide = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
-    if (wide <= 0) throw std::bad_alloc();
+    if (wide <= 0) throw RuntimeError(errInternal, u"MultiByteToWideChar");
     std::u16string text(static_cast<size_t>(wide), u'\0');
     MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, W(text), wide);
     return text;
 }
 
 struct InputFile {
-    UniqueHandle handle;
+    int16_t number = 0;
+    UniqueFile handle;
     std::u16string path;  // as given, for error details
     std::string buffer;   // bytes read; those not yet consumed start at `used`
     size_t used = 0;
@@ -102,11 +98,18 @@ struct InputFile {
     }
 };
 
-// Files open for input by file number. The program reads on one thread only.
-std::map<int16_t, InputFile>& Files()
+// Files open for input; the program reads on one thread only, and one file at a time.
+std::vector<InputFile>& Files()
 {
-    static std::map<int16_t, InputFile> files;
+    static std::vector<InputFile> files;
     return files;
+}
+
+InputFile* OpenFile(int16_t fileNumber)
+{
+    for (InputFile& file : Files())
+        if (file.number == fileNumber) return &file;
+    return nullptr;
 }
 
 // Paths at or beyond MAX_PATH need the \\?\ form unless the system has long paths enabled.
@@ -129,9 +132,8 @@ std::u16string ForCreateFile(const std::u16string& path)
 
 void FileOpenInput(int16_t fileNumber, const std::u16string& path)
 {
-    auto& files = Files();
     if (fileNumber < 1) throw RuntimeError(errBadFileNumber, path);
-    if (files.count(fileNumber) != 0) throw RuntimeError(errFileAlreadyOpen, path);
+    if (OpenFile(fileNumber)) throw RuntimeError(errFileAlreadyOpen, path);
 
     HANDLE h = CreateFileW(W(ForCreateFile(path)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -141,21 +143,21 @@ void FileOpenInput(int16_t fileNumber, const std::u16string& path)
         throw RuntimeError(missing ? errFileNotFound : errPathFileAccess, path);
     }
     InputFile file;
-    file.handle.reset(h);
+    file.number = fileNumber;
+    file.handle = UniqueFile(h);
     file.path = path;
-    files.emplace(fileNumber, std::move(file));
+    Files().push_back(std::move(file));
 }
 
 std::u16string LineInput(int16_t fileNumber)
 {
-    auto& files = Files();
-    auto it = files.find(fileNumber);
-    if (it == files.end()) throw RuntimeError(errBadFileNumber);
+    InputFile* file = OpenFile(fileNumber);
+    if (!file) throw RuntimeError(errBadFileNumber);
     try {
-        return it->second.ReadLine();
+        return file->ReadLine();
     } catch (const std::bad_alloc&) {
         // A line too long for the address space is reported like any other error.
-        throw RuntimeError(errOutOfMemory, it->second.path);
+        throw RuntimeError(errOutOfMemory, file->path);
     }
 }
 

@@ -1,10 +1,11 @@
-#include "runtime/App.h"
+// Win32 runtime: the application object.
+#include "win32/App.h"
 
 #include <windows.h>
 
-#include "runtime/RuntimeError.h"
-#include "runtime/VersionRecord.h"
-#include "runtime/WideText.h"
+#include "portable/RuntimeError.h"
+#include "portable/VersionRecord.h"
+#include "win32/WideText.h"
 
 namespace {
 

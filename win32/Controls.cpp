@@ -1,11 +1,13 @@
-#include "runtime/Controls.h"
+// Win32 runtime: the control kinds of a form, views of real Win32 controls.
+#include "win32/Controls.h"
 
 #include <initguid.h>
 #include <commctrl.h>
 #include <oleacc.h>
 
-#include "runtime/SystemLibrary.h"
-#include "runtime/WideText.h"
+#include "win32/Handles.h"
+#include "win32/SystemLibrary.h"
+#include "win32/WideText.h"
 
 namespace {
 
@@ -81,14 +83,12 @@ LRESULT CALLBACK Control::NameOnRequest(HWND hwnd, UINT message, WPARAM wParam, 
 void Label::AutoSize()
 {
     std::u16string text = Caption();
-    HDC dc = GetDC(hWnd());
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hWnd(), WM_GETFONT, 0, 0)));
+    WindowDC dc(hWnd());
+    SelectedObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(hWnd(), WM_GETFONT, 0, 0)));
     SIZE size{};
-    GetTextExtentPoint32W(dc, W(text), int(text.size()), &size);
+    GetTextExtentPoint32W(dc.get(), W(text), int(text.size()), &size);
     TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(hWnd(), dc);
+    GetTextMetricsW(dc.get(), &metrics);
     SetWindowPos(hWnd(), nullptr, 0, 0, size.cx, metrics.tmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

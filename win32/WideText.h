@@ -1,5 +1,5 @@
 #pragma once
-// The program's 16-bit text as Win32 wide strings: the same buffer, another pointer type.
+// Win32 runtime: the program's 16-bit text as Win32 wide strings: the same buffer, another pointer type.
 #include <string>
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is 16-bit");

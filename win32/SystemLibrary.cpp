@@ -1,4 +1,5 @@
-#include "runtime/SystemLibrary.h"
+// Win32 runtime: system DLLs loaded from the system folder only.
+#include "win32/SystemLibrary.h"
 
 #include <string>
 

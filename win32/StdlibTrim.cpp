@@ -1,11 +1,11 @@
-// Small replacements for libstdc++ pieces that would otherwise pull about 150 KB of
+// Win32 runtime, in the exe only: small replacements for libstdc++ pieces that would otherwise pull about 150 KB of
 // unused library code into the exe: the symbol demangler, and, through the __throw_
 // helpers, every standard exception class with its own copy of std::string. All the
 // helpers of that library member are defined here, so it is never linked in.
 #include <exception>
 #include <new>
 
-#include "runtime/Forms.h"
+#include "win32/ErrorReport.h"
 
 namespace __gnu_cxx {
 // The default terminate handler: an exception nobody catches (one that would cross a window

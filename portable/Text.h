@@ -1,5 +1,5 @@
 #pragma once
-// Text and number services: 16-bit text, 1-based positions, checked integer arithmetic.
+// Portable core: text and number services: 16-bit text, 1-based positions, checked integer arithmetic.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,7 +22,7 @@ int32_t Add32(int32_t a, int32_t b);
 bool IsNumeric(std::u16string_view text);
 
 // The unit at a 1-based position (empty past the end); the first unit (empty for an
-// empty text). The generator counts whole characters itself.
+// empty text).
 std::u16string Mid1(std::u16string_view text, int32_t position);
 std::u16string Left1(std::u16string_view text);
 

@@ -1,4 +1,5 @@
-#include "runtime/VersionRecord.h"
+// Portable core: the version record read from its bytes.
+#include "portable/VersionRecord.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,13 +1,14 @@
 #pragma once
-// A form: a window of the program, a modeless dialog whose controls are laid out in twips,
-// with click handlers, default and cancel buttons, modal showing and unloading.
+// Win32 runtime: a form is a window of the program, a modeless dialog whose controls are laid
+// out in twips, with click handlers, default and cancel buttons, modal showing and unloading.
+// The forms own the program's one message loop.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
-#include "runtime/Controls.h"
-#include "runtime/Graphics.h"
-#include "runtime/MessageLoop.h"
+#include "win32/Controls.h"
+#include "win32/Handles.h"
 
 // Position and size in twips, relative to the form's client area.
 struct TwipsRect {
@@ -23,9 +24,6 @@ public:
 
     HWND hWnd() const { return hwnd_; }
     bool Loaded() const { return hwnd_ != nullptr; }
-    // How many forms are loaded; the program ends when none is.
-    static int LoadedForms() { return loadedForms_; }
-
     // Creates the window on first use and runs Form_Load; an error on the way unloads it again.
     void Load(HWND owner = nullptr);
     void Show();
@@ -46,8 +44,12 @@ protected:
     virtual void Form_Load() {}
     virtual void Click(Control& control) = 0;
 
-    void Add(Control& control, ControlKind kind, const std::u16string& caption, TwipsRect rect,
-             DWORD extraStyle = 0);
+    // Creates the control as the kind its type names, with the next control ID.
+    template <class Kind>
+    void Add(Kind& control, const std::u16string& caption, TwipsRect rect, DWORD extraStyle = 0)
+    {
+        AddControl(control, Kind::kKind, caption, rect, extraStyle);
+    }
     void SetDefault(CommandButton& button);
     void SetCancel(CommandButton& button) { cancel_ = &button; }
     void SetFont(Control& control, HFONT font) { SendMessageW(control.hwnd_, WM_SETFONT, WPARAM(font), TRUE); }
@@ -55,6 +57,10 @@ protected:
     HFONT BoldDialogFont();
 
 private:
+    friend int RunMessageLoop();
+    static std::optional<int> PumpMessages(const Form* modal);
+    void AddControl(Control& control, ControlKind kind, const std::u16string& caption, TwipsRect rect,
+                    DWORD extraStyle);
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void RunClick(Control& control);
@@ -72,3 +78,6 @@ private:
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
 };
+
+// Runs the program's messages until no form is loaded; returns the exit code.
+int RunMessageLoop();

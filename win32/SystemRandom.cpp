@@ -1,12 +1,14 @@
-#include "runtime/Random.h"
+// Win32 runtime: the system's random bytes (BCryptGenRandom) and timer behind the process
+// generator.
+#include "portable/Random.h"
 
 #include <windows.h>
 #include <bcrypt.h>
 
 #include <climits>
 
-#include "runtime/RuntimeError.h"
-#include "runtime/SystemLibrary.h"
+#include "portable/RuntimeError.h"
+#include "win32/SystemLibrary.h"
 
 namespace {
 

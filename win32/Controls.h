@@ -1,12 +1,13 @@
 #pragma once
-// The control kinds of a form and control arrays: views of real Win32 controls.
+// Win32 runtime: the control kinds of a form and control arrays, views of real Win32 controls.
+// Each kind's class names its kind, so a control is created as what its type says.
 #include <windows.h>
 
 #include <array>
 #include <cstdint>
 #include <string>
 
-#include "runtime/RuntimeError.h"
+#include "portable/RuntimeError.h"
 
 enum class ControlKind { Label, TextBox, CheckBox, OptionButton, CommandButton, Frame, Image };
 
@@ -25,7 +26,6 @@ public:
     void SetAccessibleName(const std::u16string& name);
     bool Enabled() const { return IsWindowEnabled(hwnd_); }
     void SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled); }
-    bool Visible() const { return IsWindowVisible(hwnd_); }
     void SetVisible(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
 
     // System colour indexes for text and background; -1 keeps the default.
@@ -49,33 +49,45 @@ Control* ControlOf(HWND hwnd);
 
 class Label : public Control {
 public:
+    static constexpr ControlKind kKind = ControlKind::Label;
     // Sizes the label to its caption in its font.
     void AutoSize();
 };
 
 class TextBox : public Control {
 public:
+    static constexpr ControlKind kKind = ControlKind::TextBox;
     std::u16string Text() const { return Caption(); }
     void SetText(const std::u16string& text) { SetCaption(text); }
 };
 
 class CheckBox : public Control {
 public:
+    static constexpr ControlKind kKind = ControlKind::CheckBox;
     int16_t Value() const;  // 0 clear, 1 checked, 2 greyed
     void SetValue(int16_t value);
 };
 
 class OptionButton : public Control {
 public:
+    static constexpr ControlKind kKind = ControlKind::OptionButton;
     bool Value() const;
     void SetValue(bool value);
 };
 
-class CommandButton : public Control {};
-class Frame : public Control {};
+class CommandButton : public Control {
+public:
+    static constexpr ControlKind kKind = ControlKind::CommandButton;
+};
+
+class Frame : public Control {
+public:
+    static constexpr ControlKind kKind = ControlKind::Frame;
+};
 
 class Image : public Control {
 public:
+    static constexpr ControlKind kKind = ControlKind::Image;
     void SetPicture(HICON icon);  // borrowed: the form keeps the icon alive
 };
 

@@ -1,25 +1,10 @@
-#include "runtime/Graphics.h"
+// Win32 runtime: the dialog font of the program's windows, chosen once by what the system
+// really realizes.
+#include "win32/DialogFont.h"
 
 #include <vector>
 
-int ScreenDpi()
-{
-    static const int dpi = [] {
-        HDC dc = GetDC(nullptr);
-        int value = GetDeviceCaps(dc, LOGPIXELSY);
-        ReleaseDC(nullptr, dc);
-        return value > 0 ? value : 96;
-    }();
-    return dpi;
-}
-
-int Twips(int twips) { return MulDiv(twips, ScreenDpi(), 1440); }
-
-UniqueIcon LoadProgramIcon(int size)
-{
-    return UniqueIcon(static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0)));
-}
+#include "win32/Graphics.h"
 
 namespace {
 
@@ -38,21 +23,18 @@ UniqueFont CreateDialogFont(const wchar_t* face, int weight)
 // repeats a substituted name as asked; the outline metrics name the family really used.
 bool Realizes(HFONT font, const wchar_t* face)
 {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
+    WindowDC screen(nullptr);
+    SelectedObject selected(screen.get(), font);
     TEXTMETRICW metrics{};
-    bool central = GetTextMetricsW(dc, &metrics) && metrics.tmCharSet == EASTEUROPE_CHARSET;
+    bool central = GetTextMetricsW(screen.get(), &metrics) && metrics.tmCharSet == EASTEUROPE_CHARSET;
     wchar_t name[LF_FACESIZE] = L"";
-    GetTextFaceW(dc, LF_FACESIZE, name);
+    GetTextFaceW(screen.get(), LF_FACESIZE, name);
     const wchar_t* family = name;
-    std::vector<char> outline(GetOutlineTextMetricsW(dc, 0, nullptr));  // none for a bitmap font
+    std::vector<char> outline(GetOutlineTextMetricsW(screen.get(), 0, nullptr));  // none for a bitmap font
     auto* metricsOut = reinterpret_cast<OUTLINETEXTMETRICW*>(outline.data());
-    if (!outline.empty() && GetOutlineTextMetricsW(dc, UINT(outline.size()), metricsOut))
+    if (!outline.empty() && GetOutlineTextMetricsW(screen.get(), UINT(outline.size()), metricsOut))
         family = reinterpret_cast<const wchar_t*>(outline.data() + UINT_PTR(metricsOut->otmpFamilyName));
-    bool same = lstrcmpiW(family, face) == 0;
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return central && same;
+    return central && lstrcmpiW(family, face) == 0;
 }
 
 // MS Sans Serif where the system has it with charset 238; else the nearest equivalent:

@@ -1,4 +1,5 @@
-#include "runtime/Random.h"
+// Portable core: the ChaCha20 generator behind Rnd() and Randomize().
+#include "portable/Random.h"
 
 #include <bit>
 #include <cstring>

@@ -1,5 +1,5 @@
 #pragma once
-// The characters of a line of a text file, as editors save such files today.
+// Portable core: the characters of a line of a text file, as editors save such files today.
 #include <string>
 #include <string_view>
 

@@ -1,9 +1,11 @@
-#include "runtime/Random.h"
+// POSIX stand-in for the Win32 runtime, for native tests, benchmarks and fuzzing: the
+// system's random bytes and timer behind the process generator.
+#include "portable/Random.h"
 
 #include <time.h>
 #include <unistd.h>
 
-#include "runtime/RuntimeError.h"
+#include "portable/RuntimeError.h"
 
 // getentropy() gives at most 256 bytes per call; a failure ends the program.
 void SystemEntropy(uint8_t* out, size_t size)

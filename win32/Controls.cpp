@@ -34,7 +34,17 @@ IAccPropServices* PropertyServices()
     return services;
 }
 
+void SetNameInSystem(HWND hwnd, const std::u16string& name)
+{
+    if (IAccPropServices* services = PropertyServices())
+        services->SetHwndPropStr(hwnd, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME, W(name));
+}
+
+AccessibleNameTarget nameTarget = SetNameInSystem;
+
 }  // namespace
+
+void Control::SendAccessibleNamesTo(AccessibleNameTarget target) { nameTarget = target ? target : SetNameInSystem; }
 
 Control* ControlOf(HWND hwnd) { return reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
 
@@ -60,11 +70,7 @@ void Control::SetAccessibleName(const std::u16string& name)
         SetWindowSubclass(hwnd_, NameOnRequest, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
-void Control::ApplyAccessibleName()
-{
-    if (IAccPropServices* services = PropertyServices())
-        services->SetHwndPropStr(hwnd_, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME, W(accessibleName_));
-}
+void Control::ApplyAccessibleName() { nameTarget(hwnd_, accessibleName_); }
 
 // Screen readers and other clients reach a control's accessible object through WM_GETOBJECT;
 // the name is handed over just before the system builds that object.

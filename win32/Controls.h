@@ -11,6 +11,10 @@
 
 enum class ControlKind { Label, TextBox, CheckBox, OptionButton, CommandButton, Frame, Image };
 
+// Where a control's accessible name is handed over: the system's accessibility property
+// service, or a test's recorder.
+using AccessibleNameTarget = void (*)(HWND hwnd, const std::u16string& name);
+
 // A control of a form. The form creates and destroys its window; this is a view of it.
 class Control {
 public:
@@ -24,6 +28,8 @@ public:
     // The name screen readers give the control. It is handed to the system when an
     // accessibility client first asks for the control, so start-up does not pay for COM.
     void SetAccessibleName(const std::u16string& name);
+    // Sends the names to `target` instead of the system (null: the system again).
+    static void SendAccessibleNamesTo(AccessibleNameTarget target);
     bool Enabled() const { return IsWindowEnabled(hwnd_); }
     void SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled); }
     void SetVisible(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
@@ -59,6 +65,9 @@ public:
     static constexpr ControlKind kKind = ControlKind::TextBox;
     std::u16string Text() const { return Caption(); }
     void SetText(const std::u16string& text) { SetCaption(text); }
+    // Whatever way the user copies or cuts, Windows keeps the text out of clipboard history
+    // and the cloud clipboard.
+    void KeepCopiesPrivate();
 };
 
 class CheckBox : public Control {

@@ -3,6 +3,10 @@
 // helpers, every standard exception class with its own copy of std::string. All the
 // helpers of that library member are defined here, so it is never linked in.
 #include <exception>
+#include <pthread.h>
+
+#include <cerrno>
+#include <iterator>
 #include <new>
 
 #include "win32/ErrorReport.h"
@@ -33,3 +37,40 @@ void __throw_runtime_error(const char*) { std::terminate(); }
 void __throw_underflow_error(const char*) { std::terminate(); }
 void __throw_bad_function_call() { std::terminate(); }
 }  // namespace std
+
+// The threads library: libstdc++ and the unwinder lock their few shared tables and keep
+// exception state per thread through it, at 30 KB. All of the program runs on its one UI
+// thread, so these single-thread versions are all it needs of it.
+extern "C" {
+int pthread_once(pthread_once_t* once, void (*init)())
+{
+    if (*once == 0) {
+        *once = 1;
+        init();
+    }
+    return 0;
+}
+int pthread_mutex_init(pthread_mutex_t*, const pthread_mutexattr_t*) { return 0; }
+int pthread_mutex_destroy(pthread_mutex_t*) { return 0; }
+int pthread_mutex_lock(pthread_mutex_t*) { return 0; }
+int pthread_mutex_unlock(pthread_mutex_t*) { return 0; }
+
+// Thread-specific values, for the one thread.
+namespace {
+void* specific[8];
+unsigned keys = 0;
+}  // namespace
+int pthread_key_create(pthread_key_t* key, void (*)(void*))
+{
+    if (keys == std::size(specific)) return EAGAIN;
+    *key = keys++;
+    return 0;
+}
+void* pthread_getspecific(pthread_key_t key) { return key < keys ? specific[key] : nullptr; }
+int pthread_setspecific(pthread_key_t key, const void* value)
+{
+    if (key >= keys) return EINVAL;
+    specific[key] = const_cast<void*>(value);
+    return 0;
+}
+}

@@ -28,6 +28,8 @@ void frmGenerate::CreateControls()
 {
     Add(lblInfo(0), u"", {360, 255, 1695, 255});
     Add(txtPasswd, u"", {1680, 240, 1935, 240});
+    SetFont(txtPasswd, passwordFont_.get());
+    txtPasswd.KeepCopiesPrivate();
     Add(lblInfo(1), u"", InFrame({240, 380, 2295, 255}));
     Add(txtZnaky(0), u"6", InFrame({2040, 360, 495, 240}));
     Add(txtZnaky(1), u"10", InFrame({2880, 360, 495, 240}));

@@ -4,10 +4,13 @@
 #include <commctrl.h>
 
 #include "win32/ErrorReport.h"
+#include "win32/SystemLibrary.h"
 #include "windows/frmGenerate.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    // Before anything can load a DLL by a bare name: never from the exe's (download) folder.
+    KeepDllSearchInSystemFolder();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 

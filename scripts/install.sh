@@ -10,18 +10,27 @@ packages=(
   cmake ninja-build googletest g++ clang libclang-rt-14-dev
   wine wine32:i386 fonts-wine
   xvfb xdotool imagemagick x11-apps icoutils python3
+  locales osslsigncode openssl
 )
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "install: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  as_root dpkg --add-architecture i386
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "install: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+  fi
+  as_root apt-get update -qq
+  as_root apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-as_root apt-get update -qq
-as_root apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+# The Czech locale, for Wine prefixes that stand for a Czech Windows (ANSI code page 1250).
+if ! locale -a 2>/dev/null | grep -qix 'cs_CZ.utf8'; then
+  echo "install: locale cs_CZ.UTF-8"
+  as_root sed -i 's/^# *\(cs_CZ.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -qx 'cs_CZ.UTF-8 UTF-8' /etc/locale.gen || echo 'cs_CZ.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+  as_root locale-gen >/dev/null
+fi

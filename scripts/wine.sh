@@ -8,6 +8,12 @@ set -euo pipefail
 export WINEPREFIX WINEDEBUG=${WINEDEBUG:--all} WINEARCH=win32
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 mkdir -p "$WINEPREFIX"
+# ZORK_LOCALE=cs_CZ.UTF-8 stands for a Czech Windows: the prefix's server and programs run in
+# that locale (ANSI code page 1250), and the prefix holds Wine's Central European MS Sans Serif
+# files, which Wine registers by that code page. Such a prefix is used only with that locale.
+if [ -n "${ZORK_LOCALE:-}" ]; then
+  export LANG=$ZORK_LOCALE LC_ALL=$ZORK_LOCALE
+fi
 
 # A prefix's wineserver works in a folder named after the prefix's device and inode.
 server_running() {
@@ -36,7 +42,9 @@ server_running() {
   fi
   # Wine's own Tahoma, the dialog font the windows are laid out for; Debian's Wine does not
   # load it from its data folder, only from the prefix's Fonts folder.
-  for font in tahoma.ttf tahomabd.ttf; do
+  fonts=(tahoma.ttf tahomabd.ttf)
+  [ -z "${ZORK_LOCALE:-}" ] || fonts+=(sserifee.fon sseriffe.fon)
+  for font in "${fonts[@]}"; do
     [ -f "$WINEPREFIX/drive_c/windows/Fonts/$font" ] || cp /usr/share/wine/fonts/$font "$WINEPREFIX/drive_c/windows/Fonts/"
   done
 ) 9>"$WINEPREFIX.lock"

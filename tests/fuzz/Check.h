@@ -1,26 +1,19 @@
 #pragma once
-// What the fuzz targets share: a property check that stops the run with a message, a stand-in
-// ANSI decoder, and the test for typeable text.
+// What the fuzz targets share: a property check that stops the run with a message and the test
+// for typeable text; the stand-in ANSI decoder (Latin1) is the unit tests'.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "portable/Text.h"
+#include "tests/unit/TestHelpers.h"
 
 inline void Check(bool property, const char* what)
 {
     if (property) return;
     std::fprintf(stderr, "property broken: %s\n", what);
     std::abort();
-}
-
-// ISO 8859-1 stands in for the ANSI code page: each byte is the character of that number.
-inline std::u16string Latin1(std::string_view bytes)
-{
-    std::u16string text;
-    for (char b : bytes) text += char16_t(static_cast<unsigned char>(b));
-    return text;
 }
 
 // Whether every unit belongs to a whole character that can be typed into a text box:

@@ -6,12 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/TestHelpersWin.h"
 #include "win32/App.h"
 
 namespace {
-
-const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-std::u16string U(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 
 std::u16string FolderOf(const std::u16string& fileName) { return fileName.substr(0, fileName.find_last_of(u'\\')); }
 
@@ -112,51 +110,77 @@ std::u16string PathReportedByCopyIn(const std::u16string& folder, const std::u16
 // scripts report those folders. CreateProcessW takes no name beyond MAX_PATH.
 TEST(AppPath, CopiesElsewhereReportTheirFolder)
 {
-    std::vector<wchar_t> temp(MAX_PATH + 1);
-    ASSERT_NE(GetTempPathW(static_cast<DWORD>(temp.size()), temp.data()), 0u);
-    std::string id = std::to_string(GetCurrentProcessId());
-    std::u16string base = U(temp.data()) + u"zorkMIX-app-" + std::u16string(id.begin(), id.end());
+    TempFolder folder;
+    const std::u16string& base = folder.Path();
     std::u16string report = base + u"\\path.txt";
     std::u16string part = u"P\u0159\u00EDli\u0161 \u017Elu\u0165ou\u010Dk\u00FD k\u016F\u0148 \u00FAp\u011Bl \u010F\u00E1belsk\u00E9 \u00F3dy "
                           u"\u5BC6\u7801\u751F\u6210\u5668 \u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC \U0001D11E";
     std::u16string longFolder = base + u"\\" + part + u" " + part;
     std::u16string driveRoot = base.substr(0, 3);
     ASSERT_EQ(driveRoot.substr(1), u":\\");
-    ASSERT_TRUE(CreateDirectoryW(W(base), nullptr));
     ASSERT_TRUE(CreateDirectoryW(W(longFolder), nullptr));
 
     EXPECT_EQ(PathReportedByCopyIn(longFolder, report), longFolder);
     EXPECT_EQ(PathReportedByCopyIn(driveRoot, report), driveRoot);
-
-    RemoveDirectoryW(W(longFolder));
-    RemoveDirectoryW(W(base));
 }
+
+// The exe's version record read through version.dll, independently of the app object.
+class ExeVersionRecord {
+public:
+    ExeVersionRecord()
+    {
+        std::u16string image = ProcessImageName();
+        DWORD size = GetFileVersionInfoSizeW(W(image), nullptr);
+        block_.resize(size / sizeof(DWORD) + 1);
+        if (!size || !GetFileVersionInfoW(W(image), 0, size, block_.data())) block_.clear();
+        EXPECT_FALSE(block_.empty()) << "no version record";
+    }
+    // The value under the name ("\\" the fixed part), or nullptr when the record has none.
+    const void* Value(const wchar_t* name) const
+    {
+        void* value = nullptr;
+        UINT length = 0;
+        if (block_.empty() || !VerQueryValueW(block_.data(), name, &value, &length) || length == 0) return nullptr;
+        return value;
+    }
+    // A text of the US English string table, or nullptr.
+    const wchar_t* Text(const wchar_t* name) const
+    {
+        return static_cast<const wchar_t*>(Value((L"\\StringFileInfo\\040904B0\\" + std::wstring(name)).c_str()));
+    }
+
+private:
+    std::vector<DWORD> block_;
+};
 
 TEST(AppVersion, ComesFromTheExesVersionRecord)
 {
-    EXPECT_EQ(App::Title(), u"zorkMIX");
-    EXPECT_EQ(App::Major(), 1);
-    EXPECT_EQ(App::Minor(), 0);
-    EXPECT_EQ(App::Revision(), 0);
+    ExeVersionRecord record;
+    auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(record.Value(L"\\"));
+    ASSERT_NE(fixed, nullptr);
+    ASSERT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    // FILEVERSION is major, minor, 0, revision.
+    EXPECT_EQ(App::Major(), HIWORD(fixed->dwFileVersionMS));
+    EXPECT_EQ(App::Minor(), LOWORD(fixed->dwFileVersionMS));
+    EXPECT_EQ(App::Revision(), LOWORD(fixed->dwFileVersionLS));
+    const wchar_t* title = record.Text(L"ProductName");
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(App::Title(), U(title));
+    EXPECT_FALSE(App::Title().empty());
 }
 
 // The version text of the file, read through the file-version API, is what the About
 // window builds from the numbers: major "." minor revision.
 TEST(AppVersion, NumbersMatchTheVersionText)
 {
-    std::u16string image = ProcessImageName();
-    DWORD size = GetFileVersionInfoSizeW(W(image), nullptr);
-    ASSERT_GT(size, 0u);
-    std::vector<DWORD> block(size / sizeof(DWORD) + 1);
-    ASSERT_TRUE(GetFileVersionInfoW(W(image), 0, size, block.data()));
-    void* value = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\FileVersion", &value, &length));
-    std::u16string text = U(static_cast<const wchar_t*>(value));
+    ExeVersionRecord record;
+    const wchar_t* fileVersion = record.Text(L"FileVersion");
+    ASSERT_NE(fileVersion, nullptr);
     std::string built = std::to_string(App::Major()) + "." + std::to_string(App::Minor()) + std::to_string(App::Revision());
-    EXPECT_EQ(text, std::u16string(built.begin(), built.end()));
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\ProductVersion", &value, &length));
-    EXPECT_EQ(U(static_cast<const wchar_t*>(value)), text);
+    EXPECT_EQ(U(fileVersion), std::u16string(built.begin(), built.end()));
+    const wchar_t* productVersion = record.Text(L"ProductVersion");
+    ASSERT_NE(productVersion, nullptr);
+    EXPECT_EQ(U(productVersion), U(fileVersion));
 }
 
 struct Picture {

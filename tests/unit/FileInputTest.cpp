@@ -8,69 +8,22 @@
 #include <vector>
 
 #include "generator/ZnakyFile.h"
+#include "tests/unit/TestHelpersWin.h"
 #include "win32/FileInput.h"
-#include "portable/RuntimeError.h"
 
 using namespace std::string_literals;
 
 namespace {
 
-const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-std::u16string FromWide(const wchar_t* s) { return reinterpret_cast<const char16_t*>(s); }
-
-void RemoveTree(const std::u16string& path)
-{
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(Wide(path + u"\\*"), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::u16string name = FromWide(data.cFileName);
-            if (name == u"." || name == u"..") continue;
-            std::u16string child = path + u"\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileW(Wide(child));
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(Wide(path));
-}
-
-// A fresh folder under the user's temporary folder, removed with everything in it.
-// Paths are in the \\?\ form so that the long-path test can use the same helpers.
-class TempFolder {
+// A temporary folder for the file tests: the files they left open are closed before it goes.
+class InputFolder : public TempFolder {
 public:
-    TempFolder()
-    {
-        wchar_t temp[MAX_PATH + 1];
-        DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-        std::u16string base = FromWide(temp).substr(0, n);
-        if (!base.empty() && base.back() == u'\\') base.pop_back();
-        static int serial = 0;
-        std::string unique = "zorkMIX-fio-" + std::to_string(GetCurrentProcessId()) + "-" +
-                             std::to_string(GetTickCount64()) + "-" + std::to_string(++serial);
-        path_ = base + u"\\" + std::u16string(unique.begin(), unique.end());
-        EXPECT_TRUE(CreateDirectoryW(Wide(path_), nullptr));
-    }
-    ~TempFolder()
-    {
-        FileCloseAll();
-        RemoveTree(u"\\\\?\\" + path_);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::u16string& Path() const { return path_; }
-    std::u16string operator/(const std::u16string& name) const { return path_ + u"\\" + name; }
-
-private:
-    std::u16string path_;
+    ~InputFolder() { FileCloseAll(); }
 };
 
 void WriteBytes(const std::u16string& path, const std::string& bytes)
 {
-    HANDLE h = CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     DWORD written = 0;
     BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -89,13 +42,12 @@ struct Reading {
 Reading ReadLines(const std::u16string& path, size_t maxLines)
 {
     Reading r;
-    try {
+    RuntimeError e = Raised([&] {
         FileOpenInput(1, path);
         while (r.lines.size() < maxLines) r.lines.push_back(LineInput(1));
-    } catch (const RuntimeError& e) {
-        r.error = e.Number();
-        r.detail = e.Detail();
-    }
+    });
+    r.error = e.Number();
+    r.detail = e.Detail();
     FileCloseAll();
     return r;
 }
@@ -103,24 +55,17 @@ Reading ReadLines(const std::u16string& path, size_t maxLines)
 // Whether nobody else holds the file open: an exclusive open succeeds only then.
 bool OpenExclusively(const std::u16string& path)
 {
-    HANDLE h = CreateFileW(Wide(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(W(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     CloseHandle(h);
     return true;
-}
-
-std::string Narrow(const std::u16string& s)
-{
-    std::string out;
-    for (char16_t c : s) out += c < 128 ? char(c) : '?';
-    return out;
 }
 
 }  // namespace
 
 TEST(FileInput, FirstLineOfTheFile)
 {
-    TempFolder folder;
+    InputFolder folder;
     struct Case {
         std::string bytes;
         std::u16string line;
@@ -159,7 +104,7 @@ TEST(FileInput, FirstLineOfTheFile)
 
 TEST(FileInput, EachLineBreakIsConsumedWhole)
 {
-    TempFolder folder;
+    InputFolder folder;
     struct Case {
         std::string bytes;
         std::vector<std::u16string> lines;  // then input past end
@@ -190,7 +135,7 @@ TEST(FileInput, LineBreakAcrossReadBoundaries)
 {
     // Lines ending just before, at and after power-of-two offsets, where buffered reads end:
     // a CR LF split between two reads must still be one break.
-    TempFolder folder;
+    InputFolder folder;
     std::u16string path = folder / u"long.txt";
     for (int shift = 12; shift <= 21; ++shift) {
         for (int delta = -2; delta <= 1; ++delta) {
@@ -224,7 +169,7 @@ TEST(FileInput, AnsiBytesAreTheCodePagesPrintableCharacters)
     std::string bytes;
     for (int b = 0; b < 256; ++b)
         if (b != '\r' && b != '\n') bytes += char(b);
-    TempFolder folder;
+    InputFolder folder;
     std::u16string path = folder / u"SpecChar.txt";
     WriteBytes(path, bytes + "\r\n");
     Reading r = ReadLines(path, 1);
@@ -251,7 +196,7 @@ TEST(FileInput, AnsiBytesAreTheCodePagesPrintableCharacters)
 
 TEST(FileInput, VeryLongLineIsReadWholeInLinearTime)
 {
-    TempFolder folder;
+    InputFolder folder;
     std::u16string path = folder / u"SpecChar.txt";
     const size_t size = 50u << 20;
     std::string bytes(size, 'x');
@@ -275,7 +220,7 @@ TEST(FileInput, VeryLongLineIsReadWholeInLinearTime)
 
 TEST(FileInput, OpenErrorsNameTheFile)
 {
-    TempFolder folder;
+    InputFolder folder;
     struct Case {
         std::u16string path;
         int32_t error;
@@ -285,9 +230,9 @@ TEST(FileInput, OpenErrorsNameTheFile)
         {folder / u"folder", 75},
         {folder / u"locked.txt", 75},
     };
-    ASSERT_TRUE(CreateDirectoryW(Wide(folder / u"folder"), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(W(folder / u"folder"), nullptr));
     WriteBytes(folder / u"locked.txt", "abc\r\n");
-    HANDLE lock = CreateFileW(Wide(folder / u"locked.txt"), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    HANDLE lock = CreateFileW(W(folder / u"locked.txt"), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     for (const auto& c : cases) {
@@ -302,21 +247,12 @@ TEST(FileInput, OpenErrorsNameTheFile)
 
 TEST(FileInput, FileNumbers)
 {
-    TempFolder folder;
+    InputFolder folder;
     std::u16string path = folder / u"a.txt";
     WriteBytes(path, "a\r\nb\r\n");
-
-    auto error = [](auto f) {
-        try {
-            f();
-        } catch (const RuntimeError& e) {
-            return e.Number();
-        }
-        return 0;
-    };
-    EXPECT_EQ(error([] { LineInput(1); }), 52);
+    EXPECT_EQ(ErrorOf([] { LineInput(1); }), 52);
     FileOpenInput(1, path);
-    EXPECT_EQ(error([&] { FileOpenInput(1, path); }), 55);
+    EXPECT_EQ(ErrorOf([&] { FileOpenInput(1, path); }), 55);
     FileOpenInput(2, path);
     EXPECT_EQ(LineInput(2), u"a");
     EXPECT_EQ(LineInput(1), u"a");
@@ -324,13 +260,13 @@ TEST(FileInput, FileNumbers)
     EXPECT_FALSE(OpenExclusively(path));
     FileCloseAll();
     EXPECT_TRUE(OpenExclusively(path));
-    EXPECT_EQ(error([] { LineInput(1); }), 52);
-    EXPECT_EQ(error([] { LineInput(2); }), 52);
+    EXPECT_EQ(ErrorOf([] { LineInput(1); }), 52);
+    EXPECT_EQ(ErrorOf([] { LineInput(2); }), 52);
 }
 
 TEST(LoadZnaky, FixedPoolsAndTheFirstLine)
 {
-    TempFolder folder;
+    InputFolder folder;
     WriteBytes(folder / u"SpecChar.txt", "!#%\r\nmore\r\n");
     CharacterPools z = LoadZnakyFrom(folder.Path());
     const CharacterPools fixed = FixedZnaky();
@@ -348,40 +284,31 @@ TEST(LoadZnaky, FixedPoolsAndTheFirstLine)
 
 TEST(LoadZnaky, FileIsClosedAfterAnError)
 {
-    TempFolder folder;
+    InputFolder folder;
     std::u16string path = folder / u"SpecChar.txt";
     // Zero bytes, and a file that holds only the byte order mark: nothing to read.
     for (const char* bytes : {"", "\xEF\xBB\xBF"}) {
         WriteBytes(path, bytes);
-        int32_t error = 0;
-        try {
-            LoadZnakyFrom(folder.Path());
-        } catch (const RuntimeError& e) {
-            error = e.Number();
-            EXPECT_EQ(e.Detail(), path);
-        }
-        EXPECT_EQ(error, 62);
+        RuntimeError e = Raised([&] { LoadZnakyFrom(folder.Path()); });
+        EXPECT_EQ(e.Number(), 62);
+        EXPECT_EQ(e.Detail(), path);
         EXPECT_TRUE(OpenExclusively(path));
     }
-    EXPECT_TRUE(DeleteFileW(Wide(path)));
+    EXPECT_TRUE(DeleteFileW(W(path)));
 
-    try {
-        LoadZnakyFrom(folder.Path());
-        ADD_FAILURE() << "a missing file must fail";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.Number(), 53);
-        EXPECT_EQ(e.Detail(), path);
-    }
+    RuntimeError e = Raised([&] { LoadZnakyFrom(folder.Path()); });
+    EXPECT_EQ(e.Number(), 53) << "a missing file must fail";
+    EXPECT_EQ(e.Detail(), path);
 }
 
 TEST(LoadZnaky, LongAndNonAnsiFolderNames)
 {
-    TempFolder folder;
+    InputFolder folder;
     // Nested folders past MAX_PATH, named outside any ANSI code page.
     std::u16string path = folder.Path();
     while (path.size() < 400) {
         path += u"\\složka-目录-" + std::u16string(40, u'ž');
-        ASSERT_TRUE(CreateDirectoryW(Wide(u"\\\\?\\" + path), nullptr));
+        ASSERT_TRUE(CreateDirectoryW(W(u"\\\\?\\" + path), nullptr));
     }
     std::u16string file = u"\\\\?\\" + path + u"\\SpecChar.txt";
     WriteBytes(file, "\xEF\xBB\xBF\xC5\xBE\r\n");

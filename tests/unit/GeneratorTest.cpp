@@ -8,7 +8,7 @@
 
 #include "generator/Generator.h"
 #include "portable/Random.h"
-#include "portable/RuntimeError.h"
+#include "tests/unit/TestHelpers.h"
 
 namespace {
 
@@ -64,8 +64,6 @@ std::u16string Generate(const GeneratorInputs& in, const CharacterPools& z, Rand
     int32_t counter = 0;
     return GenerateAttempt(in, z, random, counter);
 }
-
-std::string Narrow(const std::u16string& s) { return std::string(s.begin(), s.end()); }
 
 }  // namespace
 
@@ -145,13 +143,7 @@ TEST(Generator, RangeOutside16BitsIsOverflowBeforeAnyCharacter)
     for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.minimum) + ".." + Narrow(c.maximum));
         ScriptedRandom random({0.5f});
-        int32_t number = 0;
-        try {
-            Generate(Lengths(c.minimum, c.maximum), FixedZnaky(), random);
-        } catch (const RuntimeError& e) {
-            number = e.Number();
-        }
-        EXPECT_EQ(number, 6);
+        EXPECT_EQ(ErrorOf([&] { Generate(Lengths(c.minimum, c.maximum), FixedZnaky(), random); }), 6);
         EXPECT_EQ(random.randomizeCalls, 0);
     }
 }

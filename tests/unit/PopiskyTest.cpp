@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <set>
+#include <string_view>
 
-#include "portable/RuntimeError.h"
+#include "tests/unit/TestHelpers.h"
 #include "texts/Popisky.h"
 
 namespace {
@@ -18,14 +20,34 @@ char16_t AccessKey(std::u16string_view caption)
     return 0;
 }
 
-TEST(Popisky, EveryEntryHasBothLanguages)
+TEST(Popisky, EveryEntryInBothLanguages)
 {
+    struct Case {
+        int16_t entry;
+        std::u16string_view czech, english;
+    } cases[] = {
+        {Popisek::Parameters, u"Parametry hesla", u"Parameters"},
+        {Popisek::Letters, u"Použít &písmena", u"&Characters"},
+        {Popisek::LowercaseOnly, u"jen &malé", u"&lowercase"},
+        {Popisek::UppercaseOnly, u"jen &velká", u"&UPPERCASE"},
+        {Popisek::BothCases, u"malá &i velká", u"&both"},
+        {Popisek::Digits, u"Použít čí&sla", u"&Numbers"},
+        {Popisek::Special, u"Použít spe&ciální znaky", u"&Special characters"},
+        {Popisek::FirstLetter, u"Musí &začínat písmenem", u"Character &first"},
+        {Popisek::LengthLabel, u"P&očet znaků hesla:", u"Characters in passw&ord:"},
+        {Popisek::PasswordLabel, u"&Heslo:", u"&Password:"},
+        {Popisek::Generate, u"&Generuj", u"&Generate"},
+        {Popisek::Cancel, u"Storno", u"Cancel"},
+        {Popisek::About, u"O &aplikaci", u"&About"},
+    };
+    // Every entry once, in the table's order.
+    static_assert(std::size(cases) == PocetPopisku);
+    for (int16_t i = 0; i < PocetPopisku; ++i) ASSERT_EQ(cases[i].entry, i);
     PopiskyTable popisky;
     Texty(popisky);
-    for (const auto& entry : popisky) {
-        EXPECT_FALSE(entry[0].empty());
-        EXPECT_FALSE(entry[1].empty());
-        EXPECT_NE(entry[0], entry[1]);
+    for (const Case& c : cases) {
+        EXPECT_EQ(popisky[c.entry][0], c.czech) << c.entry;
+        EXPECT_EQ(popisky[c.entry][1], c.english) << c.entry;
     }
 }
 
@@ -49,14 +71,14 @@ TEST(Popisky, AccessKeysFollowTheLanguage)
     PopiskyTable popisky;
     Texty(popisky);
     struct Case {
-        int entry;
+        int16_t entry;
         char16_t czech, english;
     } cases[] = {
-        {1, u'p', u'c'},   // letters
-        {5, u's', u'n'},   // digits
-        {6, u'c', u's'},   // special characters
-        {10, u'g', u'g'},  // Generate
-        {11, 0, 0},        // Cancel has none
+        {Popisek::Letters, u'p', u'c'},
+        {Popisek::Digits, u's', u'n'},
+        {Popisek::Special, u'c', u's'},
+        {Popisek::Generate, u'g', u'g'},
+        {Popisek::Cancel, 0, 0},  // none
     };
     for (const Case& c : cases) {
         EXPECT_EQ(AccessKey(popisky[c.entry][0]), c.czech) << c.entry;
@@ -76,12 +98,7 @@ TEST(NextLanguageLabel, WrapsOverTheBounds)
 
 TEST(NextLanguageLabel, IndexAtTheTopOfTheRangeOverflows)
 {
-    try {
-        NextLanguageLabel(32767, 0, 32767);
-        FAIL() << "no overflow";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.Number(), errOverflow);
-    }
+    EXPECT_EQ(ErrorOf([] { NextLanguageLabel(32767, 0, 32767); }), 6);
 }
 
 }  // namespace

@@ -1,0 +1,60 @@
+#pragma once
+// What the Win32 tests share: text from Win32 wide strings and a temporary folder.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "tests/unit/TestHelpers.h"
+#include "win32/WideText.h"
+
+// A Win32 wide string as the program's 16-bit text (W() of WideText.h goes the other way).
+inline std::u16string U(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
+
+// Deletes the folder with everything in it; the path may be in the \\?\ form.
+inline void RemoveTree(const std::u16string& path)
+{
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(W(path + u"\\*"), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::u16string name = U(data.cFileName);
+            if (name == u"." || name == u"..") continue;
+            std::u16string child = path + u"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileW(W(child));
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(W(path));
+}
+
+// A fresh folder under the user's temporary folder, removed with everything in it when it goes
+// out of scope, so that a failing assertion leaves nothing behind. Removal goes through the
+// \\?\ form, so that folders nested past MAX_PATH go too.
+class TempFolder {
+public:
+    TempFolder()
+    {
+        wchar_t temp[MAX_PATH + 1];
+        DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+        std::u16string base = U(temp).substr(0, n);
+        if (!base.empty() && base.back() == u'\\') base.pop_back();
+        static int serial = 0;
+        std::string unique = "zorkMIX-" + std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(GetTickCount64()) + "-" + std::to_string(++serial);
+        path_ = base + u"\\" + std::u16string(unique.begin(), unique.end());
+        EXPECT_TRUE(CreateDirectoryW(W(path_), nullptr));
+    }
+    ~TempFolder() { RemoveTree(u"\\\\?\\" + path_); }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::u16string& Path() const { return path_; }
+    std::u16string operator/(const std::u16string& name) const { return path_ + u"\\" + name; }
+
+private:
+    std::u16string path_;
+};

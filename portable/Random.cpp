@@ -26,14 +26,6 @@ uint32_t Load32(const uint8_t* p)
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-void Store32(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-    p[2] = uint8_t(v >> 16);
-    p[3] = uint8_t(v >> 24);
-}
-
 // The empty asm makes the zeroed memory observable, so the compiler keeps the wipe
 // even where it considers the memory dead.
 void Wipe(void* p, size_t size)
@@ -82,7 +74,7 @@ void ChaCha20Block(const std::array<uint32_t, 8>& key, uint32_t counter,
     if constexpr (std::endian::native == std::endian::little)
         std::memcpy(out, words, sizeof words);  // byte-wise stores cost a tenth of the block at -O2
     else
-        for (int i = 0; i < 16; ++i) Store32(out + 4 * i, words[i]);
+        for (int i = 0; i < 64; ++i) out[i] = uint8_t(words[i / 4] >> (8 * (i % 4)));
 }
 
 Random::Random(Timer timer, Entropy entropy)

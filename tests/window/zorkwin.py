@@ -10,10 +10,12 @@ import subprocess
 import tempfile
 import time
 
+from controls import GENERATE, main_id
+
 MAIN_TITLE = "zorkMIX"
 ABOUT_TITLE = "O aplikaci"
 IMAGE = "zorkMIX.exe"
-GENERATE_ID = 1012
+GENERATE_ID = main_id(GENERATE)
 
 
 class Timeout(AssertionError):

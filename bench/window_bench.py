@@ -10,11 +10,11 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "window"))
-from zorkwin import App, Session, unix_to_windows  # noqa: E402
+from controls import BOTH, DIGITS, LETTERS, MAXIMUM, MINIMUM, SPECIAL  # noqa: E402
+from zorkwin import IMAGE, MAIN_TITLE, App, Session, unix_to_windows  # noqa: E402
 
 GENERATE_CLICKS = 25
 START_ROUNDS = 21
-MINIMUM, MAXIMUM, LETTERS, BOTH, DIGITS, SPECIAL = 3, 4, 5, 8, 9, 10
 
 
 def generate_bench(session, exe):
@@ -27,7 +27,7 @@ def generate_bench(session, exe):
             app.wait(lambda: app.main().child(index)["check"] == 1, f"control {index} checked")
         checks = [app.main().child(i)["check"] for i in (LETTERS, BOTH, DIGITS, SPECIAL)]
         assert checks == [1, 1, 1, 1], checks
-        result = session.probe("click-generate-timed", GENERATE_CLICKS, "zorkMIX.exe")
+        result = session.probe("click-generate-timed", GENERATE_CLICKS, IMAGE)
         if "error" in result:
             raise RuntimeError(result["error"])
         assert result["length"] == 32767, result["length"]
@@ -39,7 +39,7 @@ def generate_bench(session, exe):
 def start_bench(session, exe):
     notepad = "C:\\windows\\system32\\notepad.exe"
     # One round more than measured: the first start of each program fills caches.
-    result = session.probe("launch-timed", START_ROUNDS + 1, unix_to_windows(exe), "zorkMIX", notepad,
+    result = session.probe("launch-timed", START_ROUNDS + 1, unix_to_windows(exe), MAIN_TITLE, notepad,
                            "Untitled - Notepad")
     if "error" in result:
         raise RuntimeError(result["error"])

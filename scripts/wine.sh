@@ -40,9 +40,10 @@ server_running() {
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$ZORK_DPI" /f \
       </dev/null >/dev/null 2>&1 9>&-
   fi
-  # Wine's own Tahoma, the dialog font the windows are laid out for; Debian's Wine does not
-  # load it from its data folder, only from the prefix's Fonts folder.
-  fonts=(tahoma.ttf tahomabd.ttf)
+  # Wine's own Tahoma, the dialog font the windows are laid out for, and Marlett, whose symbols
+  # draw the title bar's buttons; Debian's Wine does not load them from its data folder, only
+  # from the prefix's Fonts folder.
+  fonts=(tahoma.ttf tahomabd.ttf marlett.ttf)
   [ -z "${ZORK_LOCALE:-}" ] || fonts+=(sserifee.fon sseriffe.fon)
   for font in "${fonts[@]}"; do
     [ -f "$WINEPREFIX/drive_c/windows/Fonts/$font" ] || cp /usr/share/wine/fonts/$font "$WINEPREFIX/drive_c/windows/Fonts/"

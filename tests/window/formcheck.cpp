@@ -12,12 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/window/ControlIds.h"
 #include "windows/frmAbout.h"
 #include "windows/frmGenerate.h"
 
 namespace {
-
-constexpr int kEnglishLabelId = 1015;
 
 std::wstring ClassOf(HWND hwnd)
 {
@@ -181,9 +180,9 @@ TEST_F(Windows, ShowEveryCaptionUpToItsAccessKeyInBothLanguages)
         SCOPED_TRACE("Czech");
         ExpectCaptionsVisible(main.hWnd());
     }
-    HWND english = GetDlgItem(main.hWnd(), kEnglishLabelId);
-    SendMessageW(main.hWnd(), WM_COMMAND, MAKEWPARAM(kEnglishLabelId, STN_CLICKED), LPARAM(english));
-    ASSERT_EQ(TextOf(GetDlgItem(main.hWnd(), 1012)), L"&Generate");
+    HWND english = GetDlgItem(main.hWnd(), ControlId::kEn);
+    SendMessageW(main.hWnd(), WM_COMMAND, MAKEWPARAM(ControlId::kEn, STN_CLICKED), LPARAM(english));
+    ASSERT_EQ(TextOf(GetDlgItem(main.hWnd(), ControlId::kGenerate)), L"&Generate");
     {
         SCOPED_TRACE("English");
         ExpectCaptionsVisible(main.hWnd());
@@ -227,10 +226,11 @@ TEST_F(Windows, NameTheTextBoxesForScreenReaders)
                                   {L"Password", L"Minimum characters", L"Maximum characters"}};
     for (int language : {0, 1}) {
         if (language == 1)
-            SendMessageW(main.hWnd(), WM_COMMAND, MAKEWPARAM(kEnglishLabelId, STN_CLICKED),
-                         LPARAM(GetDlgItem(main.hWnd(), kEnglishLabelId)));
+            SendMessageW(main.hWnd(), WM_COMMAND, MAKEWPARAM(ControlId::kEn, STN_CLICKED),
+                         LPARAM(GetDlgItem(main.hWnd(), ControlId::kEn)));
         int i = 0;
-        for (int id : {1001, 1003, 1004}) EXPECT_EQ(AccessibleName(GetDlgItem(main.hWnd(), id)), names[language][i++]);
+        for (int id : {ControlId::kPasswd, ControlId::kMinimum, ControlId::kMaximum})
+            EXPECT_EQ(AccessibleName(GetDlgItem(main.hWnd(), id)), names[language][i++]);
     }
 }
 

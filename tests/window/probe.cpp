@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/window/ControlIds.h"
+
 namespace {
 
 constexpr UINT kTimeoutMs = 2000;
-constexpr int kGenerateId = 1012;
-constexpr int kPasswordId = 1001;
 
 std::string Utf8(const std::wstring& w)
 {
@@ -250,8 +250,8 @@ std::string ClickGenerateTimed(int count, const std::wstring& image)
 {
     HWND main = nullptr;
     for (HWND h : TopLevelsOf(image))
-        if (IsWindowVisible(h) && GetDlgItem(h, kGenerateId)) main = h;
-    HWND button = GetDlgItem(main, kGenerateId), box = GetDlgItem(main, kPasswordId);
+        if (IsWindowVisible(h) && GetDlgItem(h, ControlId::kGenerate)) main = h;
+    HWND button = GetDlgItem(main, ControlId::kGenerate), box = GetDlgItem(main, ControlId::kPasswd);
     if (!button || !box) return Error("no main window");
     std::vector<double> ms, clickMs;
     std::wstring text;

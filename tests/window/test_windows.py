@@ -14,13 +14,10 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from controls import (ABOUT, ABOUT_COUNT, ABOUT_IMAGE, ABOUT_OK, ABOUT_TITLE_LINE, BOTH, CANCEL, CS,  # noqa: E402
+                      DASH, DIGITS, EN, FIRST, FRAME, GENERATE, LBL_LENGTH, LBL_PASSWD, LETTERS, LOWER, MAIN_COUNT,
+                      MAXIMUM, MINIMUM, PASSWD, SPECIAL, UPPER, main_id)
 from zorkwin import App, Session, copy_exe, unix_to_windows  # noqa: E402
-
-# Main window children, in tab order.
-(LBL_PASSWD, PASSWD, LBL_LENGTH, MINIMUM, MAXIMUM, LETTERS, LOWER, UPPER, BOTH, DIGITS, SPECIAL, FIRST,
- GENERATE, CANCEL, ABOUT, EN, CS, FRAME, DASH) = range(19)
-# About window children.
-ABOUT_IMAGE, ABOUT_TITLE_LINE, ABOUT_COPYRIGHT, ABOUT_OK, ABOUT_MAIL, ABOUT_WEB = range(6)
 
 # The control each caption entry goes to, and the entries in both languages.
 CAPTIONED = [FRAME, LETTERS, LOWER, UPPER, BOTH, DIGITS, SPECIAL, FIRST, LBL_LENGTH, LBL_PASSWD, GENERATE, CANCEL,
@@ -105,8 +102,8 @@ class StartupStateTest(WindowTest):
         wl, wt, wr, wb = main.rect
         self.assertLessEqual(abs((wl + wr) - 1024), 2, "centred horizontally on the 1024 x 768 screen")
         self.assertLessEqual(abs((wt + wb) - 768), 2, "centred vertically")
-        self.assertEqual(len(main.children), 19)
-        self.assertEqual([c["id"] for c in main.children], list(range(1000, 1019)))
+        self.assertEqual(len(main.children), MAIN_COUNT)
+        self.assertEqual([c["id"] for c in main.children], [main_id(i) for i in range(MAIN_COUNT)])
 
         kinds = {"Static": [LBL_PASSWD, LBL_LENGTH, EN, CS, DASH], "Edit": [PASSWD, MINIMUM, MAXIMUM],
                  "Button": [LETTERS, LOWER, UPPER, BOTH, DIGITS, SPECIAL, FIRST, GENERATE, CANCEL, ABOUT, FRAME]}
@@ -334,7 +331,7 @@ class OptionRuleTest(WindowTest):
 
         self.toggle(app, LETTERS)
         app.wait(lambda: not app.main().child(FIRST)["enabled"], "the rule disabled")
-        off = [i not in (LOWER, UPPER, BOTH, FIRST) for i in range(19)]
+        off = [i not in (LOWER, UPPER, BOTH, FIRST) for i in range(MAIN_COUNT)]
         self.assertEqual(self.enabled(app), off)
         checks = [app.main().child(i)["check"] for i in (LOWER, UPPER, BOTH, FIRST)]
         self.assertEqual(checks, [0, 0, 1, 1], "disabling keeps the values")
@@ -406,7 +403,7 @@ class AboutTest(WindowTest):
         self.assertEqual(about["class"], "#32770")
         self.assertEqual(about.owner, main.hwnd)
         self.assertFalse(main.enabled, "the main window is disabled while About shows")
-        self.assertEqual(len(about.children), 6)
+        self.assertEqual(len(about.children), ABOUT_COUNT)
         self.assertEqual(about.child(ABOUT_TITLE_LINE)["text"], "zorkMIX 1.00")
         self.assertEqual(about.child(ABOUT_OK)["text"], "OK")
         self.assertEqual(about.child(ABOUT_IMAGE)["class"].lower(), "static")

@@ -1,5 +1,5 @@
 """Drives zorkMIX.exe under Wine on an Xvfb of our own: real input through xdotool,
-window state through zorkprobe.exe running in the same Wine prefix."""
+window state through zorkprobe.exe running in the same Wine prefix, screenshots through ImageMagick."""
 import ctypes
 import json
 import os
@@ -10,10 +10,13 @@ import subprocess
 import tempfile
 import time
 
+from controls import GENERATE, main_id
+
 MAIN_TITLE = "zorkMIX"
 ABOUT_TITLE = "O aplikaci"
 IMAGE = "zorkMIX.exe"
-GENERATE_ID = 1012
+GENERATE_ID = main_id(GENERATE)
+SCREEN = "1024x768"
 
 
 class Timeout(AssertionError):
@@ -44,10 +47,13 @@ def unix_to_windows(path):
 
 
 class Session:
-    """One Xvfb, the Wine prefix's server and one probe process for a whole test run."""
+    """One Xvfb, the Wine prefix's server and one probe process for a whole test run.
+    With desktop (a name) the programs run inside a Wine desktop filling the screen, where Wine
+    draws the windows' title bars; without one there is no window manager to draw them."""
 
-    def __init__(self, wine, prefix, probe, logdir=None):
+    def __init__(self, wine, prefix, probe, logdir=None, desktop=None):
         self.wine, self.probe_exe = os.path.abspath(wine), os.path.abspath(probe)
+        self.desktop = desktop
         self.logdir = logdir or tempfile.mkdtemp(prefix="zorkwin-")
         self.logs, self.spawned = [], []
         self.last_click = (-100, -100, 0.0)
@@ -58,6 +64,8 @@ class Session:
             self._start_xvfb()
             # A server left from a run on another display would hand us its desktop.
             self.stop_wine()
+            if desktop:
+                self.spawn(["explorer", f"/desktop={desktop},{SCREEN}"], "desktop")
             self._start_probe()
         except BaseException:
             self.close()
@@ -66,7 +74,7 @@ class Session:
     def _start_xvfb(self):
         read, write = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", SCREEN + "x24", "-nolisten", "tcp"],
             pass_fds=(write,), preexec_fn=_die_with_parent, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
             stderr=self.log("xvfb"))
         os.close(write)
@@ -81,14 +89,20 @@ class Session:
         listener.bind(("127.0.0.1", 0))
         listener.listen(1)
         listener.settimeout(0.5)
-        self.probe_proc = self.spawn([self.probe_exe, "serve", str(listener.getsockname()[1])], "probe")
+        args = [self.probe_exe] + (["--desktop", self.desktop] if self.desktop else [])
+        args += ["serve", str(listener.getsockname()[1])]
+        self.probe_proc = self.spawn(args, "probe")
         deadline = time.monotonic() + 180  # a new prefix takes a while to set up
         try:
             while not self.sock:
                 try:
                     self.sock, _ = listener.accept()
                 except socket.timeout:
-                    if self.probe_proc.poll() is not None or time.monotonic() > deadline:
+                    ended, late = self.probe_proc.poll() is not None, time.monotonic() > deadline
+                    # The probe ends when it cannot open the desktop, which may not be there yet.
+                    if ended and self.desktop and not late:
+                        self.probe_proc = self.spawn(args, "probe")
+                    elif ended or late:
                         raise RuntimeError(f"the probe did not start; see {self.logdir}/probe.log")
         finally:
             listener.close()
@@ -117,6 +131,13 @@ class Session:
     def xdotool(self, *args):
         subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, check=True, timeout=20,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+
+    def screenshot(self, window, path):
+        """Saves what the screen shows of a top-level window (its rectangle is in screen coordinates)."""
+        left, top, right, bottom = window.rect
+        subprocess.run(["import", "-display", self.env["DISPLAY"], "-window", "root", "-crop",
+                        f"{right - left}x{bottom - top}+{left}+{top}", "+repage", path], env=self.env, check=True,
+                       timeout=60, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
 
     def stop_wine(self):
         subprocess.run(["wineserver", "-k"], env=self.env, stdin=subprocess.DEVNULL,
@@ -180,11 +201,14 @@ class Window:
 
 
 class App:
-    """One running zorkMIX.exe."""
+    """One running zorkMIX.exe. In a session's desktop, proc is the explorer that starts it there."""
 
     def __init__(self, session, exe, cwd=None, wait_main=True, env=None):
         self.s = session
-        self.proc = session.spawn([exe], "zorkMIX", cwd=cwd, env=env)
+        args = [exe]
+        if session.desktop:
+            args = ["explorer", f"/desktop={session.desktop},{SCREEN}", unix_to_windows(exe)]
+        self.proc = session.spawn(args, "zorkMIX", cwd=cwd, env=env)
         if wait_main:
             self.wait_idle(self.wait(lambda: self.main(visible=True), "the main window"))
 

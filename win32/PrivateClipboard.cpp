@@ -53,21 +53,31 @@ bool CopyPrivately(HWND owner, const std::wstring& text)
     return copied;
 }
 
-// Ctrl+C, Ctrl+Insert, Ctrl+X, Shift+Delete and the context menu's Copy and Cut all reach the
-// edit control as WM_COPY or WM_CUT.
+// Copies the selection privately; a cut then removes it, but only once it is on the clipboard.
+void CopySelection(HWND box, bool cut)
+{
+    DWORD start = 0, end = 0;
+    SendMessageW(box, EM_GETSEL, WPARAM(&start), LPARAM(&end));
+    if (start >= end) return;  // nothing selected: the clipboard stays as it is
+    std::wstring text(GetWindowTextLengthW(box), L'\0');
+    text.resize(GetWindowTextW(box, text.data(), int(text.size()) + 1));
+    if (end > text.size()) end = DWORD(text.size());
+    if (!CopyPrivately(box, text.substr(start, end - start)))
+        MessageBeep(MB_OK);  // as for a refused key; the box keeps its text
+    else if (cut)
+        SendMessageW(box, WM_CLEAR, 0, 0);
+}
+
+bool Down(int key) { return GetKeyState(key) < 0; }
+
+// Ctrl+C, Ctrl+X and the context menu's Copy and Cut reach the edit control as WM_COPY and
+// WM_CUT; Ctrl+Insert and Shift+Delete it may handle by itself, so they are taken first.
 LRESULT CALLBACK CopyOnRequest(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
-    if (message == WM_COPY || message == WM_CUT) {
-        DWORD start = 0, end = 0;
-        SendMessageW(hwnd, EM_GETSEL, WPARAM(&start), LPARAM(&end));
-        if (start >= end) return 0;  // nothing selected: the clipboard stays as it is
-        std::wstring text(GetWindowTextLengthW(hwnd), L'\0');
-        text.resize(GetWindowTextW(hwnd, text.data(), int(text.size()) + 1));
-        if (end > text.size()) end = DWORD(text.size());
-        if (!CopyPrivately(hwnd, text.substr(start, end - start)))
-            MessageBeep(MB_OK);  // as for a refused key; the box keeps its text
-        else if (message == WM_CUT)
-            SendMessageW(hwnd, WM_CLEAR, 0, 0);  // only once the text is on the clipboard
+    bool copyKey = message == WM_KEYDOWN && wParam == VK_INSERT && Down(VK_CONTROL) && !Down(VK_SHIFT);
+    bool cutKey = message == WM_KEYDOWN && wParam == VK_DELETE && Down(VK_SHIFT) && !Down(VK_CONTROL);
+    if (message == WM_COPY || message == WM_CUT || copyKey || cutKey) {
+        CopySelection(hwnd, message == WM_CUT || cutKey);
         return 0;
     }
     if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, CopyOnRequest, 0);

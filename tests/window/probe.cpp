@@ -8,6 +8,11 @@
 //   close HWND                       posts WM_CLOSE
 //   click HWND                       BM_CLICK, sent
 //   click-generate-timed N IMAGE     N times: BM_CLICK on Generate, then WM_GETTEXT of the password box
+//   clipboard                        the clipboard's formats by name, its text, and the DWORD value of each
+//                                    registered format of four bytes
+//   clear-clipboard                  empties the clipboard
+//   hold-clipboard / release-clipboard  keeps the clipboard open, as a busy program would, until released
+//   load-library PID NAME            LoadLibraryW(NAME) on a new thread of the process: whether it loaded
 //   launch-timed N EXE TITLE...      N rounds: start each exe, time until a shown window has its title and the
 //                                    process is idle, close it
 #include <winsock2.h>
@@ -322,6 +327,50 @@ std::string LaunchTimed(int rounds, const std::vector<std::wstring>& exesAndTitl
     return out + "]}";
 }
 
+std::string ClipboardJson()
+{
+    if (!OpenClipboard(nullptr)) return Error("clipboard busy");
+    std::string formats = "[", values = "{", text = "null";
+    for (UINT format = 0; (format = EnumClipboardFormats(format)) != 0;) {
+        wchar_t name[256] = L"";
+        if (!GetClipboardFormatNameW(format, name, 256)) std::swprintf(name, 256, L"#%u", format);
+        formats += (formats.size() > 1 ? "," : "") + Json(std::wstring(name));
+        HANDLE data = GetClipboardData(format);
+        const void* bytes = data ? GlobalLock(data) : nullptr;
+        if (!bytes) continue;
+        if (format == CF_UNICODETEXT) text = Json(std::wstring(static_cast<const wchar_t*>(bytes)));
+        if (format >= 0xC000 && GlobalSize(data) == sizeof(DWORD))
+            values += (values.size() > 1 ? "," : "") + Json(std::wstring(name)) + ":" +
+                      Json((long long)*static_cast<const DWORD*>(bytes));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return Obj()("formats", formats + "]")("text", text)("values", values + "}").str();
+}
+
+// Runs LoadLibraryW in the other process, as a component of it loading a DLL by that name would.
+std::string LoadLibraryIn(DWORD pid, const std::wstring& name)
+{
+    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
+    if (!process) return Error("no such process");
+    size_t size = (name.size() + 1) * sizeof(wchar_t);
+    void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    DWORD loaded = 0;
+    if (remote && WriteProcessMemory(process, remote, name.c_str(), size, nullptr)) {
+        // kernel32 lies at the same address in every process of the prefix.
+        auto start = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+        if (HANDLE thread = CreateRemoteThread(process, nullptr, 0, start, remote, 0, nullptr)) {
+            WaitForSingleObject(thread, 10000);
+            GetExitCodeThread(thread, &loaded);  // the module's address, 0 when it did not load
+            CloseHandle(thread);
+        }
+    }
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return Obj()("loaded", Json(loaded != 0)).str();
+}
+
 std::string Run(const std::vector<std::string>& args)
 {
     try {
@@ -343,6 +392,15 @@ std::string Run(const std::vector<std::string>& args)
             bool ok = SendMessageTimeoutW(ToHwnd(args.at(1)), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 60000, &r) != 0;
             return Obj()("ok", Json(ok)).str();
         }
+        if (cmd == "clipboard") return ClipboardJson();
+        if (cmd == "clear-clipboard") {
+            bool ok = OpenClipboard(nullptr) && EmptyClipboard();
+            CloseClipboard();
+            return Obj()("ok", Json(ok)).str();
+        }
+        if (cmd == "hold-clipboard") return Obj()("ok", Json(OpenClipboard(nullptr) != 0)).str();
+        if (cmd == "release-clipboard") return Obj()("ok", Json(CloseClipboard() != 0)).str();
+        if (cmd == "load-library") return LoadLibraryIn(DWORD(std::stoul(args.at(1))), Wide(args.at(2)));
         if (cmd == "click-generate-timed") return ClickGenerateTimed(std::stoi(args.at(1)), Wide(args.at(2)));
         if (cmd == "launch-timed") {
             std::vector<std::wstring> exes;

@@ -35,6 +35,11 @@ ARGS = None
 SESSION = None
 
 
+def exit_code(number):
+    """The exit status Linux shows for a Windows exit code: Wine hands on its low 8 bits."""
+    return number % 256
+
+
 def setUpModule():
     global SESSION
     SESSION = Session(ARGS.wine, ARGS.prefix, ARGS.probe)
@@ -554,18 +559,26 @@ class ErrorTest(WindowTest):
                 expected_path = unix_to_windows(os.path.join(folder, "SpecChar.txt"))
                 self.assertIn(expected_path.lower()[2:], text.lower(), "the report names the file")
                 self.close_report(app, shown)
-                self.assertNotEqual(app.wait_exit(), 0)
+                self.assertEqual(app.wait_exit(), exit_code(number))
                 self.assertEqual(main_seen, [], "the main window was shown")
 
     def test_no_secure_random_ends_the_program_without_a_password(self):
-        app = self.start(env={"WINEDLLOVERRIDES": "bcrypt=d"})  # bcrypt.dll cannot be loaded
-        app.click(app.main().child(GENERATE))
-        report = app.wait(app.report, "the error report")
-        self.assertRegex(report.text(), r"\b1001\b")
-        self.assertIn("secure random", report.text().lower())
-        self.assertEqual(app.password(), "")
-        self.close_report(app, report)
-        self.assertNotIn(app.wait_exit(), (0, None))
+        # bcrypt.dll missing, and a stand-in in the system folder whose BCryptGenRandom fails.
+        system_bcrypt = os.path.join(ARGS.prefix, "drive_c", "windows", "system32", "bcrypt.dll")
+        for name, override, stand_in in [("missing", "bcrypt=d", None), ("failing", "bcrypt=n", ARGS.failing_bcrypt)]:
+            with self.subTest(name):
+                if stand_in:
+                    shutil.copy2(system_bcrypt, system_bcrypt + ".wine")
+                    self.addCleanup(os.replace, system_bcrypt + ".wine", system_bcrypt)
+                    shutil.copy2(stand_in, system_bcrypt)
+                app = self.start(env={"WINEDLLOVERRIDES": override})
+                app.click(app.main().child(GENERATE))
+                report = app.wait(app.report, "the error report")
+                self.assertRegex(report.text(), r"\b1001\b")
+                self.assertIn("secure random", report.text().lower())
+                self.assertEqual(app.password(), "")
+                self.close_report(app, report)
+                self.assertEqual(app.wait_exit(), exit_code(1001))
 
     def test_special_characters_come_from_beside_the_exe(self):
         folder = self.temp_folder()
@@ -594,6 +607,86 @@ class ErrorTest(WindowTest):
                 self.assertEqual(app.wait_exit(), 0)
 
 
+class DesktopTest(WindowTest):
+    PRIVATE = ("ExcludeClipboardContentFromMonitorProcessing", "CanIncludeInClipboardHistory",
+               "CanUploadToCloudClipboard")
+
+    def select_password(self, app):
+        app.keys(app.main())
+        app.click(app.main().child(PASSWD))
+        self.wait_focus(app, PASSWD)
+        SESSION.xdotool("key", "--delay", "20", "End", "shift+Home")
+
+    def context_menu(self, app, item_key):
+        """Right-click in the password box and choose the item by its access key."""
+        left, top, right, bottom = app.main().child(PASSWD)["rect"]
+        SESSION.xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, "click", "3")
+        menu = app.wait(lambda: next((w for w in app.windows() if w["class"] == "#32768" and w.visible), None),
+                        "the context menu")
+        app.wait_idle(menu)
+        SESSION.xdotool("key", item_key)
+
+    def wait_clipboard(self, app, text):
+        return app.wait(lambda: (board := SESSION.probe("clipboard")).get("text") == text and board,
+                        f"{text!r} on the clipboard")
+
+    def test_every_way_to_copy_or_cut_keeps_the_password_out_of_clipboard_history(self):
+        app = self.start()
+        for way, cut in [("ctrl+c", False), ("ctrl+Insert", False), ("menu c", False),
+                         ("ctrl+x", True), ("shift+Delete", True), ("menu t", True)]:
+            with self.subTest(way):
+                password = self.generate(app)
+                SESSION.probe("clear-clipboard")
+                self.select_password(app)
+                if way.startswith("menu"):
+                    self.context_menu(app, way.split()[1])
+                else:
+                    SESSION.xdotool("key", way)
+                board = self.wait_clipboard(app, password)
+                self.assertEqual([f for f in self.PRIVATE if f not in board["formats"]], [])
+                self.assertEqual(board["values"].get("CanIncludeInClipboardHistory"), 0)
+                self.assertEqual(board["values"].get("CanUploadToCloudClipboard"), 0)
+                app.wait(lambda: app.password() == ("" if cut else password), "the box after the copy")
+        # The password outlives the program: generate, copy, close, paste.
+        password = self.generate(app)
+        self.select_password(app)
+        SESSION.xdotool("key", "ctrl+c")
+        self.wait_clipboard(app, password)
+        app.keys(app.main(), "Escape")
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(SESSION.probe("clipboard")["text"], password)
+
+    def test_a_busy_clipboard_loses_nothing(self):
+        app = self.start()
+        password = self.generate(app)
+        SESSION.probe("clear-clipboard")
+        self.select_password(app)
+        self.assertTrue(SESSION.probe("hold-clipboard")["ok"])
+        try:
+            for way in ("ctrl+x", "ctrl+c"):
+                SESSION.xdotool("key", way)
+                app.wait_idle(app.main())
+                self.assertEqual(app.password(), password, way)
+        finally:
+            SESSION.probe("release-clipboard")
+        self.assertEqual(SESSION.probe("clipboard")["formats"], [])
+        # Nothing selected: a copy leaves the clipboard as it was.
+        SESSION.xdotool("key", "End", "ctrl+c")
+        app.wait_idle(app.main())
+        self.assertEqual(SESSION.probe("clipboard")["formats"], [])
+
+    def test_a_dll_beside_the_exe_is_loaded_only_by_its_full_path(self):
+        folder = self.temp_folder()
+        exe = copy_exe(ARGS.exe, folder, b"#\r\n")
+        planted = os.path.join(folder, "planted.dll")
+        shutil.copy2(ARGS.planted, planted)
+        app = self.start(exe)
+        pid = app.main()["pid"]
+        # As a Windows component of the process would load a DLL by its bare name.
+        self.assertFalse(SESSION.probe("load-library", pid, "planted.dll")["loaded"])
+        self.assertTrue(SESSION.probe("load-library", pid, unix_to_windows(planted))["loaded"])
+
+
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
@@ -602,8 +695,11 @@ def main():
     parser.add_argument("--wine", required=True)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--formcheck", required=True)
+    parser.add_argument("--planted", required=True)
+    parser.add_argument("--failing-bcrypt", required=True)
     ARGS, rest = parser.parse_known_args()
-    ARGS.exe, ARGS.probe, ARGS.formcheck = map(os.path.abspath, (ARGS.exe, ARGS.probe, ARGS.formcheck))
+    for name in ("exe", "probe", "formcheck", "planted", "failing_bcrypt"):
+        setattr(ARGS, name, os.path.abspath(getattr(ARGS, name)))
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
 
 

@@ -42,7 +42,11 @@ def exit_code(number):
 
 def setUpModule():
     global SESSION
-    SESSION = Session(ARGS.wine, ARGS.prefix, ARGS.probe)
+    # The last run's logs of Xvfb, Wine and the probe, in the build folder rather than piling up in /tmp.
+    logdir = os.path.join(os.path.dirname(ARGS.exe), "window-test-logs")
+    shutil.rmtree(logdir, ignore_errors=True)
+    os.makedirs(logdir)
+    SESSION = Session(ARGS.wine, ARGS.prefix, ARGS.probe, logdir=logdir)
 
 
 def tearDownModule():

@@ -13,15 +13,6 @@ namespace {
 
 std::u16string FolderOf(const std::u16string& fileName) { return fileName.substr(0, fileName.find_last_of(u'\\')); }
 
-// The exe's name through another API than the one the app object uses.
-std::u16string ProcessImageName()
-{
-    std::vector<wchar_t> buffer(32768);
-    DWORD size = static_cast<DWORD>(buffer.size());
-    EXPECT_TRUE(QueryFullProcessImageNameW(GetCurrentProcess(), 0, buffer.data(), &size));
-    return U(buffer.data());
-}
-
 constexpr wchar_t kChildOutput[] = L"ZORK_APP_PATH_OUT";
 
 TEST(JoinPath, PutsExactlyOneSeparatorBetween)
@@ -75,16 +66,8 @@ std::u16string PathReportedByCopyIn(const std::u16string& folder, const std::u16
         ADD_FAILURE() << "CopyFileW error " << GetLastError();
         return {};
     }
-    std::u16string commandLine = u"\"" + exe + u"\" --gtest_filter=AppPath.ChildReportsItsPath --gtest_brief=1";
-    SetEnvironmentVariableW(kChildOutput, W(report));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    BOOL started = CreateProcessW(W(exe), const_cast<wchar_t*>(W(commandLine)), nullptr, nullptr, FALSE, 0, nullptr,
-                                  nullptr, &startup, &process);
-    EXPECT_TRUE(started) << "CreateProcessW error " << GetLastError();
-    SetEnvironmentVariableW(kChildOutput, nullptr);
-    if (started) {
+    PROCESS_INFORMATION process = StartTestChild(exe, u"AppPath.ChildReportsItsPath", kChildOutput, report);
+    if (process.hProcess) {
         EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
         DWORD exitCode = 1;
         GetExitCodeProcess(process.hProcess, &exitCode);

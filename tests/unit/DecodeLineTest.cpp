@@ -39,18 +39,21 @@ TEST(DecodeLine, CharactersAsEditorsSaveThem)
         {"\xEF\xBB\xBFx", false, u"\uFEFFx"},
         {"\xEF\xBF\xBD", false, u"\uFFFD"},
         {"\xED\x9F\xBF\xEE\x80\x80\xF4\x8F\xBF\xBF", false, u"\uD7FF\uE000\U0010FFFF"},
+        {"\xF0\x90\x80\x80\xEF\xBF\xBF", false, u"\U00010000\uFFFF"},
         // Anything else with a non-ASCII byte is ANSI, the whole line.
         {"\xE9t\xE9", false, u"été"},
         {"\xC3\xA9\xE9", false, u"Ã©é"},
         {"\xE2\x82", false, u"â"},
         {"\xC0\xAF", false, u"À¯"},
         {"\xED\xA0\x80\xED\xB0\x80", false, u"í\u00A0í°"},
+        {"\xF4\x90\x80\x80x", false, u"ôx"},
         // After the mark, bytes that are not valid UTF-8 are dropped, never replaced.
         {"\xC5\xBD\xE2\x82\xAC", true, u"Ž€"},
         {"a\xFF" "b\xC3", true, u"ab"},
         {"\xE2\x82x\xF0\x9F\x98", true, u"x"},
         {"\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF8\x88\x80\x80\x80\x80!", true, u"!"},
         {"\xF0\x9F\x98\x80\x80\xBF\xC2\xA7", true, u"😀§"},
+        {"\xF0\x90\x80\x80\xF4\x90\x80\x80", true, u"\U00010000"},
         {"a\0\r\x7F", true, u"a"},
     };
     for (const auto& c : cases) {

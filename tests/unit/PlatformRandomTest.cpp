@@ -66,3 +66,18 @@ TEST(SystemLibrary, IgnoresTheExesOwnFolder)
     ASSERT_NE(GetModuleFileNameW(bcrypt, loaded, MAX_PATH), 0u);
     EXPECT_EQ(_wcsnicmp(loaded, system, wcslen(system)), 0) << "loaded from elsewhere";
 }
+
+// The full path that loads a system DLL where the search flags are unknown (Windows 7
+// without KB2533623): the system folder, one separator, the name, and the file is there.
+TEST(SystemLibrary, FallbackPathIsInTheSystemFolder)
+{
+    wchar_t system[MAX_PATH];
+    UINT size = GetSystemDirectoryW(system, MAX_PATH);
+    ASSERT_NE(size, 0u);
+    std::wstring folder = std::wstring(system, size) + L"\\";
+    for (const wchar_t* name : {L"kernel32.dll", L"bcrypt.dll"}) {
+        std::wstring path = SystemFolderPath(name);
+        EXPECT_EQ(path, folder + name);
+        EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << "no file at the path for " << name;
+    }
+}

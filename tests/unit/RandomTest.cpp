@@ -254,6 +254,33 @@ TEST(Random, EachSeedUsesItsOwnEntropyBytes)
     }
 }
 
+// Fresh OS bytes go in on the first re-seed and on every 128th after it: 1, 129, 257, ...
+// Entropy streams that differ only in the seed of re-seed `from` give the same values
+// before it and different ones from it on, however many bytes a fetch asks for.
+TEST(Random, FreshBytesOnEvery128thReseed)
+{
+    const struct {
+        size_t differingByte;
+        int from;
+    } cases[] = {{0, 1}, {32, 129}, {63, 129}, {64, 257}};
+    for (const auto& c : cases) {
+        auto stream = [&c](uint8_t mark) {
+            return [mark, at = c.differingByte, n = size_t{0}](uint8_t* out, size_t size) mutable {
+                for (size_t i = 0; i < size; ++i, ++n) out[i] = n == at ? mark : uint8_t(n * 7);
+            };
+        };
+        Random a(FixedTimer(11), stream(1)), b(FixedTimer(11), stream(2));
+        for (int reseed = 1; reseed <= 300; ++reseed) {
+            a.Randomize();
+            b.Randomize();
+            if (reseed < c.from)
+                ASSERT_EQ(Draw3(a), Draw3(b)) << "byte " << c.differingByte << " used by re-seed " << reseed;
+            else
+                ASSERT_NE(Draw3(a), Draw3(b)) << "byte " << c.differingByte << " unused by re-seed " << reseed;
+        }
+    }
+}
+
 // Used OS bytes are key material: they are zeroed in the buffer they were fetched into.
 TEST(Random, UsedEntropyIsWiped)
 {

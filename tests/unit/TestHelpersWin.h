@@ -4,12 +4,39 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/unit/TestHelpers.h"
 #include "win32/WideText.h"
 
 // A Win32 wide string as the program's 16-bit text (W() of WideText.h goes the other way).
 inline std::u16string U(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
+
+// The running exe's full name, through another API than the one the app object uses.
+inline std::u16string ProcessImageName()
+{
+    std::vector<wchar_t> buffer(32768);
+    DWORD size = static_cast<DWORD>(buffer.size());
+    EXPECT_TRUE(QueryFullProcessImageNameW(GetCurrentProcess(), 0, buffer.data(), &size));
+    return U(buffer.data());
+}
+
+// Starts the exe (this test program or a copy of it) running only the named test, with the
+// environment variable set for it alone. The caller closes the handles; they are null when
+// the process did not start.
+inline PROCESS_INFORMATION StartTestChild(const std::u16string& exe, const std::u16string& test,
+                                          const wchar_t* variable, const std::u16string& value)
+{
+    std::u16string commandLine = u"\"" + exe + u"\" --gtest_filter=" + test + u" --gtest_brief=1";
+    SetEnvironmentVariableW(variable, W(value));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(W(exe), W(commandLine), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        ADD_FAILURE() << "CreateProcessW error " << GetLastError();
+    SetEnvironmentVariableW(variable, nullptr);
+    return process;
+}
 
 // Deletes the folder with everything in it; the path may be in the \\?\ form.
 inline void RemoveTree(const std::u16string& path)

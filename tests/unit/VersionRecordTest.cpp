@@ -42,6 +42,9 @@ TEST(ParseVersionRecord, ReadsTitleAndMajorMinorAndTheFourthNumber)
         {"no fixed-info signature", 40, 0xbc, u"zorkTEST", 0, 0, 0},
         {"no ProductName", 210, 'Q', u"", 1, 2, 4},
         {"ProductName longer than its table", 204, 0xff, u"", 1, 2, 4},
+        // Blocks that fit in the record but overrun their parent by two bytes.
+        {"table shorter than its ProductName", 128, 0x7c, u"", 1, 2, 4},
+        {"StringFileInfo shorter than its table", 92, 0xa0, u"", 1, 2, 4},
         {"record longer than its bytes", 0, 0x45, u"", 0, 0, 0},
     };
     for (const Case& c : cases) {

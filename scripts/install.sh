@@ -10,6 +10,7 @@ packages=(
   cmake ninja-build googletest g++ clang libclang-rt-14-dev
   wine wine32:i386 fonts-wine
   xvfb xdotool imagemagick x11-apps icoutils python3
+  osslsigncode openssl
 )
 
 missing=()

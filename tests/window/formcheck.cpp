@@ -1,6 +1,7 @@
 // In-process checks of the real windows, which another process cannot make: the font in use,
 // captions visible up to their access key in both languages, one-line labels, and the text
-// boxes' accessible names. test_windows.py runs it on its display at 96 and at 144 dpi.
+// boxes' accessible names, the frame's size. test_windows.py runs it on its display at 96 and at
+// 144 dpi, on a Western and on a Czech Windows (ZORK_LOCALE, ZORK_DPI name the prefix's kind).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,6 +10,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -41,8 +43,9 @@ std::vector<HWND> Children(HWND parent)
 }
 
 struct FontInUse {
-    std::wstring face;
+    std::wstring face;  // the family drawn: GetTextFace repeats a substituted name as asked
     int emHeight, charset, weight;
+    bool raster;
 };
 
 FontInUse FontOf(HWND control)
@@ -53,9 +56,15 @@ FontInUse FontOf(HWND control)
     GetTextFaceW(dc, LF_FACESIZE, face);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
+    std::vector<char> outline(GetOutlineTextMetricsW(dc, 0, nullptr));
+    auto* outlineMetrics = reinterpret_cast<OUTLINETEXTMETRICW*>(outline.data());
+    if (!outline.empty() && GetOutlineTextMetricsW(dc, UINT(outline.size()), outlineMetrics))
+        lstrcpynW(face, reinterpret_cast<const wchar_t*>(outline.data() + UINT_PTR(outlineMetrics->otmpFamilyName)),
+                  LF_FACESIZE);
     SelectObject(dc, old);
     ReleaseDC(control, dc);
-    return {face, int(metrics.tmHeight - metrics.tmInternalLeading), metrics.tmCharSet, int(metrics.tmWeight)};
+    return {face, int(metrics.tmHeight - metrics.tmInternalLeading), metrics.tmCharSet, int(metrics.tmWeight),
+            (metrics.tmPitchAndFamily & (TMPF_VECTOR | TMPF_TRUETYPE)) == 0};
 }
 
 int CALLBACK Found(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
@@ -64,8 +73,9 @@ int CALLBACK Found(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
     return 0;
 }
 
-// The face the window should use: the first of the dialog faces that the system lists with
-// the Central European letters (enumerated, not realized as the program does).
+// The face the window should use on a Windows outside the suite's Wine prefixes: the first of
+// the dialog faces that the system lists with the Central European letters (enumerated, not
+// realized as the program does).
 std::wstring ExpectedFace()
 {
     HDC dc = GetDC(nullptr);
@@ -95,13 +105,27 @@ int Dpi()
     return dpi;
 }
 
-void ExpectDialogFont(HWND control, int weight)
+// What the suite's Wine prefix gives: a Czech Windows at 96 dpi has the Central European raster
+// MS Sans Serif at the dialog size; any other, and the password box always, Tahoma.
+bool RasterExpectedUnderWine(bool passwordBox)
+{
+    const char* locale = std::getenv("ZORK_LOCALE");
+    const char* dpi = std::getenv("ZORK_DPI");
+    return !passwordBox && locale && std::string(locale).starts_with("cs") && (!dpi || std::atoi(dpi) == 96);
+}
+
+void ExpectDialogFont(HWND control, int weight, bool passwordBox = false)
 {
     FontInUse font = FontOf(control);
     SCOPED_TRACE(testing::Message() << "control " << GetDlgCtrlID(control));
-    EXPECT_EQ(font.face, ExpectedFace());
     if (UnderWine()) {
-        EXPECT_EQ(font.face, L"Tahoma") << "the Wine prefix lacks Tahoma";
+        bool raster = RasterExpectedUnderWine(passwordBox);
+        EXPECT_EQ(font.face, raster ? L"MS Sans Serif" : L"Tahoma");
+        EXPECT_EQ(font.raster, raster);
+    } else if (passwordBox) {
+        EXPECT_FALSE(font.raster) << "a raster face shows characters it lacks as others";
+    } else {
+        EXPECT_EQ(font.face, ExpectedFace());
     }
     EXPECT_LE(std::abs(font.emHeight - 8.25 * Dpi() / 72), 0.5) << "8.25 pt";
     EXPECT_EQ(font.charset, EASTEUROPE_CHARSET);
@@ -168,7 +192,8 @@ TEST_F(Windows, UseTheDialogFont)
     if (const char* dpi = std::getenv("ZORK_DPI")) {
         ASSERT_EQ(Dpi(), std::atoi(dpi));
     }
-    for (HWND control : Children(main.hWnd())) ExpectDialogFont(control, FW_NORMAL);
+    for (HWND control : Children(main.hWnd()))
+        ExpectDialogFont(control, FW_NORMAL, GetDlgCtrlID(control) == ControlId::kPasswd);
     std::vector<HWND> lines = Children(about.hWnd());
     ExpectDialogFont(lines.at(1), FW_BOLD);  // the title and version line
     for (size_t i = 2; i < lines.size(); ++i) ExpectDialogFont(lines[i], FW_NORMAL);
@@ -188,6 +213,20 @@ TEST_F(Windows, ShowEveryCaptionUpToItsAccessKeyInBothLanguages)
         ExpectCaptionsVisible(main.hWnd());
     }
     ExpectCaptionsVisible(about.hWnd());
+}
+
+// The controls are cut where they overlap (test_windows.py clicks them); the frame lies under
+// them and keeps its designed place and size.
+TEST_F(Windows, KeepTheFrameWhole)
+{
+    RECT frame{};
+    GetWindowRect(GetDlgItem(main.hWnd(), ControlId::kFrame), &frame);
+    MapWindowPoints(nullptr, main.hWnd(), reinterpret_cast<POINT*>(&frame), 2);
+    auto pixels = [](int twips) { return MulDiv(twips, Dpi(), 1440); };
+    EXPECT_EQ(frame.left, pixels(240));
+    EXPECT_EQ(frame.top, pixels(600));
+    EXPECT_EQ(frame.right - frame.left, pixels(4695));
+    EXPECT_EQ(frame.bottom - frame.top, pixels(1935));
 }
 
 std::wstring AccessibleName(HWND control)
@@ -232,6 +271,39 @@ TEST_F(Windows, NameTheTextBoxesForScreenReaders)
         for (int id : {ControlId::kPasswd, ControlId::kMinimum, ControlId::kMaximum})
             EXPECT_EQ(AccessibleName(GetDlgItem(main.hWnd(), id)), names[language][i++]);
     }
+}
+
+std::map<HWND, std::wstring> handedOver;  // the name each window was last given
+
+// Names go to the system when a client first asks for a box, and again on each language switch.
+TEST(AccessibleNames, HandedOverOnceAskedForInTheLanguageShown)
+{
+    Control::SendAccessibleNamesTo([](HWND hwnd, const std::u16string& name) {
+        handedOver[hwnd] = std::wstring(name.begin(), name.end());
+    });
+    struct Restore {
+        ~Restore() { Control::SendAccessibleNamesTo(nullptr); }
+    } restore;
+    frmGenerate main;
+    main.Show();
+    EXPECT_TRUE(handedOver.empty()) << "names handed over before any client asked";
+    auto box = [&](int id) { return GetDlgItem(main.hWnd(), id); };
+    auto ask = [&](int id) { SendMessageW(box(id), WM_GETOBJECT, 0, LPARAM(OBJID_CLIENT)); };
+    auto name = [&](int id) { return handedOver.contains(box(id)) ? handedOver[box(id)] : L"(none)"; };
+    // The password and minimum boxes are asked for in Czech, the maximum box in English only.
+    const int boxes[] = {ControlId::kPasswd, ControlId::kMinimum, ControlId::kMaximum};
+    const wchar_t* names[2][3] = {{L"Heslo", L"Nejmenší počet znaků", L"(none)"},
+                                  {L"Password", L"Minimum characters", L"(none)"}};
+    ask(ControlId::kPasswd);
+    ask(ControlId::kMinimum);
+    for (int language : {0, 1}) {
+        if (language == 1)
+            SendMessageW(main.hWnd(), WM_COMMAND, MAKEWPARAM(ControlId::kEn, STN_CLICKED), LPARAM(box(ControlId::kEn)));
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(name(boxes[i]), names[language][i]) << "language " << language << ", control " << boxes[i];
+    }
+    ask(ControlId::kMaximum);
+    EXPECT_EQ(name(ControlId::kMaximum), L"Maximum characters");
 }
 
 }  // namespace

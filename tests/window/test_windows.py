@@ -386,11 +386,14 @@ class ClickTest(WindowTest):
 
 class InProcessTest(WindowTest):
     def test_fonts_captions_and_names_at_96_and_144_dpi(self):
-        """formcheck.exe checks inside its own process what the probe cannot see from outside."""
-        for dpi, prefix in [(96, ARGS.prefix), (144, ARGS.prefix + "-144dpi")]:
-            with self.subTest(dpi=dpi):
-                env = dict(SESSION.env, WINEPREFIX=os.path.abspath(prefix), ZORK_DPI=str(dpi))
-                log = os.path.join(SESSION.logdir, f"formcheck-{dpi}.log")
+        """formcheck.exe checks inside its own process what the probe cannot see from outside, on a
+        Western and on a Czech Windows (ZORK_LOCALE: its locale and Central European raster fonts)."""
+        cases = [("", 96, ""), ("", 144, "-144dpi"), ("cs_CZ.UTF-8", 96, "-cs"), ("cs_CZ.UTF-8", 144, "-cs-144dpi")]
+        for locale, dpi, suffix in cases:
+            prefix = ARGS.prefix + suffix
+            with self.subTest(locale=locale, dpi=dpi):
+                env = dict(SESSION.env, WINEPREFIX=os.path.abspath(prefix), ZORK_DPI=str(dpi), ZORK_LOCALE=locale)
+                log = os.path.join(SESSION.logdir, f"formcheck{suffix or '-96'}.log")
                 try:
                     with open(log, "wb") as out:
                         code = subprocess.run([SESSION.wine, ARGS.formcheck], env=env, stdin=subprocess.DEVNULL,

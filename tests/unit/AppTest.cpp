@@ -8,6 +8,7 @@
 
 #include "tests/unit/TestHelpersWin.h"
 #include "win32/App.h"
+#include "win32/Handles.h"
 
 namespace {
 
@@ -190,10 +191,11 @@ Picture LoadIconPicture(int size)
     format.bmiHeader.biBitCount = 32;
     format.bmiHeader.biCompression = BI_RGB;
     std::vector<uint32_t> colour(size * size), mask(size * size);
-    HDC screen = GetDC(nullptr);
-    EXPECT_EQ(GetDIBits(screen, info.hbmColor, 0, size, colour.data(), &format, DIB_RGB_COLORS), size);
-    EXPECT_EQ(GetDIBits(screen, info.hbmMask, 0, size, mask.data(), &format, DIB_RGB_COLORS), size);
-    ReleaseDC(nullptr, screen);
+    {
+        WindowDC screen(nullptr);
+        EXPECT_EQ(GetDIBits(screen.get(), info.hbmColor, 0, size, colour.data(), &format, DIB_RGB_COLORS), size);
+        EXPECT_EQ(GetDIBits(screen.get(), info.hbmMask, 0, size, mask.data(), &format, DIB_RGB_COLORS), size);
+    }
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
     DestroyIcon(icon);

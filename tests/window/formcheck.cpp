@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "tests/window/ControlIds.h"
+#include "win32/Handles.h"
 #include "windows/frmAbout.h"
 #include "windows/frmGenerate.h"
 
@@ -50,8 +51,9 @@ struct FontInUse {
 
 FontInUse FontOf(HWND control)
 {
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    WindowDC windowDc(control);
+    HDC dc = windowDc.get();
+    SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
     wchar_t face[LF_FACESIZE] = L"";
     GetTextFaceW(dc, LF_FACESIZE, face);
     TEXTMETRICW metrics{};
@@ -61,8 +63,6 @@ FontInUse FontOf(HWND control)
     if (!outline.empty() && GetOutlineTextMetricsW(dc, UINT(outline.size()), outlineMetrics))
         lstrcpynW(face, reinterpret_cast<const wchar_t*>(outline.data() + UINT_PTR(outlineMetrics->otmpFamilyName)),
                   LF_FACESIZE);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
     return {face, int(metrics.tmHeight - metrics.tmInternalLeading), metrics.tmCharSet, int(metrics.tmWeight),
             (metrics.tmPitchAndFamily & (TMPF_VECTOR | TMPF_TRUETYPE)) == 0};
 }
@@ -78,20 +78,19 @@ int CALLBACK Found(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
 // realized as the program does).
 std::wstring ExpectedFace()
 {
-    HDC dc = GetDC(nullptr);
+    WindowDC screen(nullptr);
     std::wstring result = L"MS Shell Dlg";
     for (const wchar_t* face : {L"MS Sans Serif", L"Microsoft Sans Serif", L"Tahoma"}) {
         LOGFONTW wanted{};
         wanted.lfCharSet = EASTEUROPE_CHARSET;
         lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
         bool found = false;
-        EnumFontFamiliesExW(dc, &wanted, Found, reinterpret_cast<LPARAM>(&found), 0);
+        EnumFontFamiliesExW(screen.get(), &wanted, Found, reinterpret_cast<LPARAM>(&found), 0);
         if (found) {
             result = face;
             break;
         }
     }
-    ReleaseDC(nullptr, dc);
     return result;
 }
 
@@ -99,10 +98,8 @@ bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_g
 
 int Dpi()
 {
-    HDC dc = GetDC(nullptr);
-    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi;
+    WindowDC screen(nullptr);
+    return GetDeviceCaps(screen.get(), LOGPIXELSY);
 }
 
 // What the suite's Wine prefix gives: a Czech Windows at 96 dpi has the Central European raster
@@ -134,12 +131,10 @@ void ExpectDialogFont(HWND control, int weight, bool passwordBox = false)
 
 int Extent(HWND control, const std::wstring& text)
 {
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    WindowDC dc(control);
+    SelectedObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
     SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
+    GetTextExtentPoint32W(dc.get(), text.c_str(), int(text.size()), &size);
     return size.cx;
 }
 

@@ -5,14 +5,16 @@
 # saves screenshots of the main window in Czech and, after the pointer has passed over every
 # control and clicked "EN", in English (build/win/zorkMIX.png, build/win/zorkMIX-en.png),
 # prints their paths and ends everything it started (tests/window/run_session.py).
-# ZORK_DPI=144 runs it on a 144-dpi system, in a Wine prefix of its own (files *-144dpi*.png).
+# ZORK_DPI=144 runs it on a 144-dpi system, in a Wine prefix of its own (files *-144dpi*.png);
+# ZORK_LOCALE=cs_CZ.UTF-8 on a Czech Windows (code page 1250, its MS Sans Serif), also in a
+# prefix of its own (files *-cs*.png). Both together are a Czech Windows at 144 dpi.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install.sh
 scripts/build.sh win
 
 build=$PWD/build/win
-suffix=${ZORK_DPI:+-${ZORK_DPI}dpi}
+suffix=${ZORK_LOCALE:+-${ZORK_LOCALE%%_*}}${ZORK_DPI:+-${ZORK_DPI}dpi}
 export WINEPREFIX=$build/wineprefix$suffix
 
 if [ -n "${DISPLAY:-}" ]; then

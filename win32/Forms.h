@@ -53,7 +53,6 @@ protected:
     void SetDefault(CommandButton& button);
     void SetCancel(CommandButton& button) { cancel_ = &button; }
     void SetFont(Control& control, HFONT font) { SendMessageW(control.hwnd_, WM_SETFONT, WPARAM(font), TRUE); }
-    HFONT DialogFont() const { return font_.get(); }
     HFONT BoldDialogFont();
 
 private:

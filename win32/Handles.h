@@ -22,7 +22,6 @@ public:
         if (h_ != H(Invalid)) Free(h_);
     }
     H get() const { return h_; }
-    explicit operator bool() const { return h_ != H(Invalid); }
 
 private:
     H h_ = H(Invalid);

@@ -625,7 +625,8 @@ class DesktopTest(WindowTest):
         SESSION.xdotool("key", "--delay", "20", "End", "shift+Home")
 
     def context_menu(self, app, item_key):
-        """Right-click in the password box and choose the item by its access key."""
+        """Right-click in the password box and choose the item by its access key, as Wine's edit
+        menu has them in the suite's English prefix ("c" Copy, "t" Cut)."""
         left, top, right, bottom = app.main().child(PASSWD)["rect"]
         SESSION.xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, "click", "3")
         menu = app.wait(lambda: next((w for w in app.windows() if w["class"] == "#32768" and w.visible), None),

@@ -12,6 +12,8 @@
 //                                    registered format of four bytes
 //   clear-clipboard                  empties the clipboard
 //   hold-clipboard / release-clipboard  keeps the clipboard open, as a busy program would, until released
+//   copy-while-held HWND MS          opens the clipboard, posts WM_COPY to HWND and lets go after MS ms, as a
+//                                    clipboard manager holds it for a moment
 //   load-library PID NAME            LoadLibraryW(NAME) on a new thread of the process: whether it loaded
 //   launch-timed N EXE TITLE...      N rounds: start each exe, time until a shown window has its title and the
 //                                    process is idle, close it
@@ -400,6 +402,12 @@ std::string Run(const std::vector<std::string>& args)
         }
         if (cmd == "hold-clipboard") return Obj()("ok", Json(OpenClipboard(nullptr) != 0)).str();
         if (cmd == "release-clipboard") return Obj()("ok", Json(CloseClipboard() != 0)).str();
+        if (cmd == "copy-while-held") {
+            bool ok = OpenClipboard(nullptr) && PostMessageW(ToHwnd(args.at(1)), WM_COPY, 0, 0);
+            Sleep(DWORD(std::stoul(args.at(2))));
+            CloseClipboard();
+            return Obj()("ok", Json(ok)).str();
+        }
         if (cmd == "load-library") return LoadLibraryIn(DWORD(std::stoul(args.at(1))), Wide(args.at(2)));
         if (cmd == "click-generate-timed") return ClickGenerateTimed(std::stoi(args.at(1)), Wide(args.at(2)));
         if (cmd == "launch-timed") {

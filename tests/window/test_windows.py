@@ -17,7 +17,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from controls import (ABOUT, ABOUT_COUNT, ABOUT_IMAGE, ABOUT_OK, ABOUT_TITLE_LINE, BOTH, CANCEL, CS,  # noqa: E402
                       DASH, DIGITS, EN, FIRST, FRAME, GENERATE, LBL_LENGTH, LBL_PASSWD, LETTERS, LOWER, MAIN_COUNT,
                       MAXIMUM, MINIMUM, PASSWD, SPECIAL, UPPER, main_id)
-from zorkwin import App, Session, copy_exe, unix_to_windows  # noqa: E402
+from zorkwin import App, Session, copy_exe, unix_to_windows, wait_for  # noqa: E402
 
 # The control each caption entry goes to, and the entries in both languages.
 CAPTIONED = [FRAME, LETTERS, LOWER, UPPER, BOTH, DIGITS, SPECIAL, FIRST, LBL_LENGTH, LBL_PASSWD, GENERATE, CANCEL,
@@ -225,15 +225,14 @@ class KeyboardTest(WindowTest):
         self.press_and_track_focus(app, "Tab", forward)
         self.press_and_track_focus(app, "shift+Tab", forward[::-1][1:] + [PASSWD])
 
-        # The arrow keys move within the option group and select; Tab then stops at the selected one.
+        # The arrow keys move within the option group, wrapping at its ends, and select; Tab then
+        # stops at the selected one.
         app.keys(app.main(), "Tab", "Tab", "Tab", "Tab")
         self.wait_focus(app, LOWER)
-        app.keys(app.main(), "Right")
-        self.wait_focus(app, UPPER)
-        self.wait_check(app, UPPER, 1)
-        app.keys(app.main(), "Right")
-        self.wait_focus(app, BOTH)
-        self.wait_check(app, BOTH, 1)
+        for key, index in [("Right", UPPER), ("Right", BOTH), ("Right", LOWER), ("Left", BOTH)]:
+            app.keys(app.main(), key)
+            self.wait_focus(app, index)
+            self.wait_check(app, index, 1)
         self.assertEqual([app.main().child(i)["check"] for i in (LOWER, UPPER, BOTH)], [0, 0, 1])
         self.press_and_track_focus(app, "shift+Tab", [LETTERS])
         self.press_and_track_focus(app, "Tab", [BOTH, DIGITS])
@@ -408,7 +407,11 @@ class InProcessTest(WindowTest):
 
 class AboutTest(WindowTest):
     def shown_about(self, app):
-        return app.wait_idle(app.wait(lambda: (a := app.about()) and a.visible and a, "the About window shown"))
+        # The window is visible before its activation has placed the focus: wait for both.
+        def shown():
+            about = app.about()
+            return about and about.visible and about.focus == about.child(ABOUT_OK)["hwnd"] and about
+        return app.wait_idle(app.wait(shown, "the About window shown with the focus on OK"))
 
     def check_about(self, app, about):
         main = app.main()
@@ -419,7 +422,6 @@ class AboutTest(WindowTest):
         self.assertEqual(about.child(ABOUT_TITLE_LINE)["text"], "zorkMIX 1.00")
         self.assertEqual(about.child(ABOUT_OK)["text"], "OK")
         self.assertEqual(about.child(ABOUT_IMAGE)["class"].lower(), "static")
-        self.assertEqual(about.focus, about.child(ABOUT_OK)["hwnd"])
         left, top, right, bottom = about.client
         self.assertEqual((right - left, bottom - top), (344, 122))
         ml, mt, mr, mb = main.rect
@@ -431,8 +433,15 @@ class AboutTest(WindowTest):
         app.wait(lambda: (a := app.about()) and not a.visible, "the About window hidden")
         self.assertTrue(app.main().enabled)
         self.assertEqual(app.about().hwnd, about.hwnd, "hiding keeps the window")
+        app.wait(lambda: app.main().foreground, "the main window active, not another program's")
 
     def test_modal_window_shown_hidden_and_reused(self):
+        # Another program's window, which Windows activates when About hides before its owner is enabled.
+        notepad = SESSION.spawn(["notepad"], "notepad")
+        self.addCleanup(notepad.wait)
+        self.addCleanup(notepad.kill)
+        wait_for(lambda: any(w["visible"] for w in SESSION.probe("state", "notepad.exe")["windows"]),
+                 "another program's window")
         app = self.start()
         app.click(app.main().child(ABOUT))
         about = self.shown_about(app)
@@ -682,6 +691,11 @@ class DesktopTest(WindowTest):
         SESSION.xdotool("key", "End", "ctrl+c")
         app.wait_idle(app.main())
         self.assertEqual(SESSION.probe("clipboard")["formats"], [])
+        # Held for a moment only, as a clipboard manager holds it: the copy waits and gets through.
+        self.select_password(app)
+        self.assertTrue(SESSION.probe("copy-while-held", app.main().child(PASSWD)["hwnd"], 30)["ok"])
+        board = self.wait_clipboard(app, password)
+        self.assertEqual([f for f in self.PRIVATE if f not in board["formats"]], [])
 
     def test_a_dll_beside_the_exe_is_loaded_only_by_its_full_path(self):
         folder = self.temp_folder()

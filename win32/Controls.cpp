@@ -88,6 +88,7 @@ LRESULT CALLBACK Control::NameOnRequest(HWND hwnd, UINT message, WPARAM wParam, 
 
 void Label::AutoSize()
 {
+    autoSize_ = true;
     std::u16string text = Caption();
     WindowDC dc(hWnd());
     SelectedObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(hWnd(), WM_GETFONT, 0, 0)));

@@ -8,8 +8,14 @@
 #include <string>
 
 #include "portable/RuntimeError.h"
+#include "win32/DialogFont.h"
 
 enum class ControlKind { Label, TextBox, CheckBox, OptionButton, CommandButton, Frame, Image };
+
+// Position and size in twips, relative to the form's client area.
+struct TwipsRect {
+    int left, top, width, height;
+};
 
 // Where a control's accessible name is handed over: the system's accessibility property
 // service, or a test's recorder.
@@ -46,6 +52,12 @@ private:
 
     HWND hwnd_ = nullptr;
     ControlKind kind_ = ControlKind::Label;
+    // What the form lays the control out from again at another DPI.
+    TwipsRect twips_{};
+    FontKind font_ = FontKind::Dialog;
+
+protected:
+    bool autoSize_ = false;  // sized to its caption again after each change of font
     std::u16string accessibleName_;
     bool nameRequested_ = false;  // a client has asked for the control: names go to the system at once
 };
@@ -56,7 +68,7 @@ Control* ControlOf(HWND hwnd);
 class Label : public Control {
 public:
     static constexpr ControlKind kKind = ControlKind::Label;
-    // Sizes the label to its caption in its font.
+    // Sizes the label to its caption in its font, now and after each change of DPI.
     void AutoSize();
 };
 

@@ -1,21 +1,21 @@
-// Win32 runtime: the fonts of the program's windows, chosen once by what the system really
-// realizes.
+// Win32 runtime: the fonts of the program's windows, chosen once for each DPI by what the
+// system really realizes.
 #include "win32/DialogFont.h"
 
+#include <utility>
 #include <vector>
 
 #include "portable/FontChoice.h"
-#include "win32/Graphics.h"
 #include "win32/WideText.h"
 
 namespace {
 
-int EmHeight() { return MulDiv(825, ScreenDpi(), 7200); }  // 8.25 pt
+int EmHeight(int dpi) { return MulDiv(825, dpi, 7200); }  // 8.25 pt
 
-UniqueFont CreateDialogFont(const std::u16string& face, int weight)
+UniqueFont CreateDialogFont(const std::u16string& face, int weight, int dpi)
 {
     LOGFONTW font{};
-    font.lfHeight = -EmHeight();
+    font.lfHeight = -EmHeight(dpi);
     font.lfWeight = weight;
     font.lfCharSet = EASTEUROPE_CHARSET;
     font.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
@@ -25,9 +25,9 @@ UniqueFont CreateDialogFont(const std::u16string& face, int weight)
 
 // What GDI gives for a request of `face`. GetTextFaceW repeats a substituted name as asked;
 // the outline metrics name the family really used, and a bitmap font has none.
-RealizedFont RealizeOnScreen(std::u16string_view face)
+RealizedFont RealizeOnScreen(std::u16string_view face, int dpi)
 {
-    UniqueFont font = CreateDialogFont(std::u16string(face), FW_NORMAL);
+    UniqueFont font = CreateDialogFont(std::u16string(face), FW_NORMAL, dpi);
     WindowDC screen(nullptr);
     SelectedObject selected(screen.get(), font.get());
     TEXTMETRICW metrics{};
@@ -44,14 +44,22 @@ RealizedFont RealizeOnScreen(std::u16string_view face)
             (metrics.tmPitchAndFamily & (TMPF_VECTOR | TMPF_TRUETYPE)) == 0};
 }
 
-const DialogFaces& Faces()
+// A raster face is realized at its own sizes only, so the choice holds for one DPI. A program
+// meets one DPI for each monitor, so the list stays short.
+const DialogFaces& Faces(int dpi)
 {
-    static const DialogFaces faces = ChooseDialogFaces(RealizeOnScreen, EmHeight());
-    return faces;
+    static std::vector<std::pair<int, DialogFaces>> chosen;
+    for (const auto& [known, faces] : chosen)
+        if (known == dpi) return faces;
+    auto realize = [dpi](std::u16string_view face) { return RealizeOnScreen(face, dpi); };
+    return chosen.emplace_back(dpi, ChooseDialogFaces(realize, EmHeight(dpi))).second;
 }
 
 }  // namespace
 
-UniqueFont MakeDialogFont(int weight) { return CreateDialogFont(Faces().dialog, weight); }
-
-UniqueFont MakePasswordFont() { return CreateDialogFont(Faces().password, FW_NORMAL); }
+UniqueFont MakeFont(FontKind kind, int dpi)
+{
+    const DialogFaces& faces = Faces(dpi);
+    if (kind == FontKind::Password) return CreateDialogFont(faces.password, FW_NORMAL, dpi);
+    return CreateDialogFont(faces.dialog, kind == FontKind::Bold ? FW_BOLD : FW_NORMAL, dpi);
+}

@@ -1,10 +1,10 @@
 #pragma once
-// Win32 runtime: the fonts of the program's windows, chosen once by what the system really
-// realizes.
+// Win32 runtime: the fonts of the program's windows, chosen once for each DPI by what the
+// system really realizes.
 #include "win32/Handles.h"
 
-// The dialog font, 8.25 pt with the Central European letters, at the given weight.
-UniqueFont MakeDialogFont(int weight);
+// The fonts of a form: the dialog font, 8.25 pt with the Central European letters, in bold,
+// and at the same size for the password box, in a face that draws every character it holds.
+enum class FontKind { Dialog, Bold, Password };
 
-// The same size for the password box, in a face that draws every character it holds.
-UniqueFont MakePasswordFont();
+UniqueFont MakeFont(FontKind kind, int dpi);

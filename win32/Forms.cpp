@@ -3,6 +3,8 @@
 
 #include <new>
 #include <optional>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "win32/DialogFont.h"
@@ -63,28 +65,113 @@ void Form::Create(HWND owner)
     if (!hwnd_) throw RuntimeError(errOutOfMemory, u"CreateDialogIndirectParam");
     ++loadedForms_;
 
+    TakeOverDpiScaling(hwnd_);
     Design design = GetDesign();
     SetWindowTextW(hwnd_, W(design.title));
-    font_ = MakeDialogFont(FW_NORMAL);
-    bigIcon_ = LoadProgramIcon(GetSystemMetrics(SM_CXICON));
-    smallIcon_ = LoadProgramIcon(GetSystemMetrics(SM_CXSMICON));
-    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, LPARAM(bigIcon_.get()));
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, LPARAM(smallIcon_.get()));
 
-    // Client size from twips; centred over the owner, or on the screen's work area.
-    RECT frame{0, 0, PixelsFromTwips(design.clientWidth), PixelsFromTwips(design.clientHeight)};
-    AdjustWindowRectEx(&frame, GetWindowLongW(hwnd_, GWL_STYLE), FALSE, GetWindowLongW(hwnd_, GWL_EXSTYLE));
-    int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    // Centred over the owner, or on the primary monitor's work area, where a new window starts.
+    // An owned form goes to its owner's monitor first, so that it takes that monitor's DPI.
     RECT area{};
     if (owner)
         GetWindowRect(owner, &area);
     else
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    SetWindowPos(hwnd_, nullptr, area.left + (area.right - area.left - width) / 2,
-                 area.top + (area.bottom - area.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    POINT centre{(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+    if (owner) SetWindowPos(hwnd_, nullptr, centre.x, centre.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    dpi_ = WindowDpi(hwnd_);
+    LoadIcons();
+    SIZE size = WindowSize();
+    Place({centre.x - size.cx / 2, centre.y - size.cy / 2});
 
     nextId_ = design.firstControlId;
     CreateControls();
+    KeepControlsApart();
+}
+
+// Every length of the layout goes through here, at creation and after a change of DPI alike,
+// so that a return to a DPI gives back its layout exactly.
+RECT Form::Pixels(TwipsRect rect) const
+{
+    int left = PixelsFromTwips(rect.left, dpi_), top = PixelsFromTwips(rect.top, dpi_);
+    return {left, top, left + PixelsFromTwips(rect.width, dpi_), top + PixelsFromTwips(rect.height, dpi_)};
+}
+
+HFONT Form::Font(FontKind kind)
+{
+    UniqueFont& font = fonts_[size_t(kind)];
+    if (!font.get()) font = MakeFont(kind, dpi_);
+    return font.get();
+}
+
+void Form::SetFont(Control& control, FontKind kind)
+{
+    control.font_ = kind;
+    SendMessageW(control.hwnd_, WM_SETFONT, WPARAM(Font(kind)), TRUE);
+}
+
+// The window icons at the sizes of the form's DPI; an icon that cannot be loaded leaves the
+// one shown before.
+void Form::LoadIcons()
+{
+    for (auto [which, metric, icon] : {std::tuple{ICON_BIG, SM_CXICON, &bigIcon_},
+                                       std::tuple{ICON_SMALL, SM_CXSMICON, &smallIcon_}}) {
+        UniqueIcon loaded = LoadProgramIcon(MetricForDpi(metric, dpi_));
+        if (!loaded.get()) continue;
+        SendMessageW(hwnd_, WM_SETICON, which, LPARAM(loaded.get()));
+        *icon = std::move(loaded);  // the old icon is freed once the window no longer shows it
+    }
+}
+
+// The window's size for its client area in twips at the form's DPI.
+SIZE Form::WindowSize() const
+{
+    Design design = GetDesign();
+    RECT client = Pixels({0, 0, design.clientWidth, design.clientHeight});
+    RECT frame = FrameForDpi(hwnd_, {client.right, client.bottom}, dpi_);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void Form::Place(POINT topLeft)
+{
+    SIZE size = WindowSize();
+    SetWindowPos(hwnd_, nullptr, topLeft.x, topLeft.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The form has moved to a monitor of another DPI (or the user changed its scale): fonts, icons,
+// window and controls are made again from their twips, as if the form were created there.
+void Form::ApplyDpi(int dpi, const RECT* suggested)
+{
+    dpi_ = dpi;
+    // The old fonts are freed only when this ends, after every control holds a new one; a font
+    // that cannot be made leaves the old one in use.
+    std::array<UniqueFont, 3> old;
+    for (size_t kind = 0; kind < fonts_.size(); ++kind) {
+        if (!fonts_[kind].get()) continue;
+        UniqueFont font = MakeFont(FontKind(kind), dpi);
+        if (font.get()) old[kind] = std::exchange(fonts_[kind], std::move(font));
+    }
+    for (HWND hwnd = GetWindow(hwnd_, GW_CHILD); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT))
+        if (Control* control = ControlOf(hwnd)) SendMessageW(hwnd, WM_SETFONT, WPARAM(Font(control->font_)), FALSE);
+    LoadIcons();
+    RECT now{};
+    GetWindowRect(hwnd_, &now);
+    Place(suggested ? POINT{suggested->left, suggested->top} : POINT{now.left, now.top});
+    PlaceControls();
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+void Form::PlaceControls()
+{
+    for (HWND hwnd = GetWindow(hwnd_, GW_CHILD); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
+        Control* control = ControlOf(hwnd);
+        if (!control) continue;
+        RECT box = Pixels(control->twips_);
+        // An image keeps its picture's natural size.
+        UINT keepSize = control->kind_ == ControlKind::Image ? SWP_NOSIZE : 0;
+        SetWindowPos(hwnd, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
+                     keepSize | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (control->autoSize_) static_cast<Label*>(control)->AutoSize();
+    }
     KeepControlsApart();
 }
 
@@ -101,7 +188,8 @@ void Form::KeepControlsApart()
     };
     std::vector<Placed> controls;
     for (HWND hwnd = GetWindow(hwnd_, GW_CHILD); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
-        if (ControlOf(hwnd)->kind_ == ControlKind::Frame) continue;
+        Control* control = ControlOf(hwnd);
+        if (!control || control->kind_ == ControlKind::Frame) continue;
         controls.push_back({hwnd, {}});
         GetWindowRect(hwnd, &controls.back().box);
     }
@@ -192,15 +280,16 @@ void Form::AddControl(Control& control, ControlKind kind, const std::u16string& 
     if (kind != ControlKind::OptionButton || lastKind_ != ControlKind::OptionButton) style |= WS_GROUP;
     lastKind_ = kind;
     int id = nextId_++;
-    HWND hwnd = CreateWindowExW(0, windowClass, W(caption), style, PixelsFromTwips(rect.left), PixelsFromTwips(rect.top),
-                                PixelsFromTwips(rect.width), PixelsFromTwips(rect.height), hwnd_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                                nullptr);
+    RECT box = Pixels(rect);
+    HWND hwnd = CreateWindowExW(0, windowClass, W(caption), style, box.left, box.top, box.right - box.left,
+                                box.bottom - box.top, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) throw RuntimeError(errOutOfMemory, u"CreateWindowEx");
     control.hwnd_ = hwnd;
     control.kind_ = kind;
+    control.twips_ = rect;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
-    SendMessageW(hwnd, WM_SETFONT, WPARAM(font_.get()), FALSE);
+    SendMessageW(hwnd, WM_SETFONT, WPARAM(Font(FontKind::Dialog)), FALSE);
     // EM_SETLIMITTEXT 0 lifts the 30000-character default.
     if (kind == ControlKind::TextBox) SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
 }
@@ -209,12 +298,6 @@ void Form::SetDefault(CommandButton& button)
 {
     SendMessageW(hwnd_, DM_SETDEFID, GetDlgCtrlID(button.hWnd()), 0);
     SendMessageW(button.hWnd(), BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
-}
-
-HFONT Form::BoldDialogFont()
-{
-    if (!boldFont_.get()) boldFont_ = MakeDialogFont(FW_BOLD);
-    return boldFont_.get();
 }
 
 // Handlers run here; an error ends the handler and goes to the error report.
@@ -260,10 +343,14 @@ INT_PTR Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         Control* control = ControlOf(reinterpret_cast<HWND>(lParam));
         if (!control || control->backColor < 0) return FALSE;
         HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, GetSysColor(control->foreColor));
+        if (control->foreColor >= 0) SetTextColor(dc, GetSysColor(control->foreColor));
         SetBkColor(dc, GetSysColor(control->backColor));
         return reinterpret_cast<INT_PTR>(GetSysColorBrush(control->backColor));
     }
+    case WM_DPICHANGED:
+        // The new DPI, and where Windows suggests the window goes; a test may send any values.
+        ApplyDpi(SaneDpi(HIWORD(wParam)), reinterpret_cast<const RECT*>(lParam));
+        return TRUE;
     case WM_CLOSE:
         Unload();
         return TRUE;

@@ -1,19 +1,15 @@
 #pragma once
 // Win32 runtime: a form is a window of the program, a modeless dialog whose controls are laid
-// out in twips, with click handlers, default and cancel buttons, modal showing and unloading.
-// The forms own the program's one message loop.
+// out in twips at the form's DPI, with click handlers, default and cancel buttons, modal
+// showing and unloading. The forms own the program's one message loop.
 #include <windows.h>
 
+#include <array>
 #include <optional>
 #include <string>
 
 #include "win32/Controls.h"
 #include "win32/Handles.h"
-
-// Position and size in twips, relative to the form's client area.
-struct TwipsRect {
-    int left, top, width, height;
-};
 
 class Form {
 public:
@@ -52,8 +48,7 @@ protected:
     }
     void SetDefault(CommandButton& button);
     void SetCancel(CommandButton& button) { cancel_ = &button; }
-    void SetFont(Control& control, HFONT font) { SendMessageW(control.hwnd_, WM_SETFONT, WPARAM(font), TRUE); }
-    HFONT BoldDialogFont();
+    void SetFont(Control& control, FontKind kind);
 
 private:
     friend int RunMessageLoop();
@@ -64,6 +59,13 @@ private:
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void RunClick(Control& control);
     void Create(HWND owner);
+    HFONT Font(FontKind kind);
+    RECT Pixels(TwipsRect rect) const;
+    void LoadIcons();
+    SIZE WindowSize() const;
+    void Place(POINT topLeft);
+    void ApplyDpi(int dpi, const RECT* suggested);
+    void PlaceControls();
     void KeepControlsApart();
 
     static inline int loadedForms_ = 0;
@@ -72,8 +74,8 @@ private:
     CommandButton* cancel_ = nullptr;
     int nextId_ = 0;
     ControlKind lastKind_ = ControlKind::Label;
-    UniqueFont font_;
-    UniqueFont boldFont_;
+    int dpi_ = 96;  // the DPI of the monitor the form is on
+    std::array<UniqueFont, 3> fonts_;  // by FontKind, made when a control first uses one
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
 };

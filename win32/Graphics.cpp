@@ -1,5 +1,22 @@
-// Win32 runtime: lengths from twips at the system DPI, and the program icon.
+// Win32 runtime: lengths from twips at a window's DPI, system metrics at that DPI, and the
+// program icon.
 #include "win32/Graphics.h"
+
+#include <algorithm>
+
+namespace {
+
+int pretendedDpi = 0;
+
+// A function of user32 that older Windows lack; null there. user32 is always loaded.
+template <class Function>
+Function User32Function(const char* name)
+{
+    // Through void(*)(): the generic function pointer type that converts without a warning.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+}  // namespace
 
 int ScreenDpi()
 {
@@ -11,7 +28,44 @@ int ScreenDpi()
     return dpi;
 }
 
-int PixelsFromTwips(int twips) { return MulDiv(twips, ScreenDpi(), 1440); }
+int WindowDpi(HWND hwnd)
+{
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    if (pretendedDpi) return pretendedDpi;
+    UINT dpi = getDpiForWindow ? getDpiForWindow(hwnd) : 0;
+    return dpi ? SaneDpi(int(dpi)) : ScreenDpi();
+}
+
+void PretendWindowDpi(int dpi) { pretendedDpi = dpi; }
+
+int SaneDpi(int dpi) { return std::clamp(dpi, 72, 480); }
+
+int MetricForDpi(int index, int dpi)
+{
+    using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+    static const auto forDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+    return forDpi ? forDpi(index, UINT(dpi)) : MulDiv(GetSystemMetrics(index), dpi, ScreenDpi());
+}
+
+RECT FrameForDpi(HWND hwnd, SIZE client, int dpi)
+{
+    using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+    RECT frame{0, 0, client.cx, client.cy};
+    DWORD style = GetWindowLongW(hwnd, GWL_STYLE), exStyle = GetWindowLongW(hwnd, GWL_EXSTYLE);
+    if (!adjustForDpi || !adjustForDpi(&frame, style, FALSE, exStyle, UINT(dpi)))
+        AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    return frame;
+}
+
+void TakeOverDpiScaling(HWND dialog)
+{
+    using SetBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
+    static const auto setBehavior = User32Function<SetBehaviorFn>("SetDialogDpiChangeBehavior");
+    constexpr int kDisableAll = 1;  // DDC_DISABLE_ALL, Windows 10 1703 and later
+    if (setBehavior) setBehavior(dialog, kDisableAll, kDisableAll);
+}
 
 UniqueIcon LoadProgramIcon(int size)
 {

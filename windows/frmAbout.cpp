@@ -16,7 +16,7 @@ void frmAbout::CreateControls()
     Add(lblInfo(2), u"zorkmix@example.org", {1200, 960, 4095, 255}, SS_NOPREFIX);
     Add(lblInfo(3), u"https://zorkmix.example.org/", {1200, 720, 4095, 255}, SS_NOPREFIX);
     Image1.SetPicture(picture_.get());
-    SetFont(lblInfo(0), BoldDialogFont());
+    SetFont(lblInfo(0), FontKind::Bold);
     SetDefault(cmdOK);
     SetCancel(cmdOK);
 }

@@ -28,7 +28,7 @@ void frmGenerate::CreateControls()
 {
     Add(lblInfo(0), u"", {360, 255, 1695, 255});
     Add(txtPasswd, u"", {1680, 240, 1935, 240});
-    SetFont(txtPasswd, passwordFont_.get());
+    SetFont(txtPasswd, FontKind::Password);
     txtPasswd.KeepCopiesPrivate();
     Add(lblInfo(1), u"", InFrame({240, 380, 2295, 255}));
     Add(txtZnaky(0), u"6", InFrame({2040, 360, 495, 240}));

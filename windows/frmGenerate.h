@@ -1,7 +1,6 @@
 #pragma once
 // The program's windows: the main window.
 #include "generator/Generator.h"
-#include "win32/DialogFont.h"
 #include "win32/Forms.h"
 #include "texts/Popisky.h"
 #include "windows/frmAbout.h"
@@ -39,5 +38,4 @@ private:
     PopiskyTable Popisky;
     int32_t counter_ = 0;  // loop counter shared by the option rule and the generator
     frmAbout about_;       // its window is created on first showing
-    UniqueFont passwordFont_ = MakePasswordFont();
 };

@@ -1,4 +1,4 @@
-// Portable core: numbers from text, checked arithmetic and 1-based text positions.
+// Portable core: numbers from text, checked arithmetic, 1-based text positions, ASCII-caseless equality.
 #include "portable/Text.h"
 
 #include <charconv>
@@ -143,6 +143,15 @@ std::u16string Mid1(std::u16string_view text, int32_t position)
 }
 
 std::u16string Left1(std::u16string_view text) { return Mid1(text, 1); }
+
+bool SameIgnoringAsciiCase(std::u16string_view a, std::u16string_view b)
+{
+    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c; };
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
 
 bool PairAt(std::u16string_view text, size_t i)
 {

@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 
 #include "portable/RuntimeError.h"
 
@@ -106,18 +105,19 @@ int32_t FloorToInt32(double value)
     return static_cast<int32_t>(f);
 }
 
+// The builtins compute the exact result and report whether it fits the result's type.
 int16_t Add16(int16_t a, int16_t b)
 {
-    int32_t r = int32_t{a} + b;
-    if (r < std::numeric_limits<int16_t>::min() || r > std::numeric_limits<int16_t>::max()) Overflow();
-    return static_cast<int16_t>(r);
+    int16_t r;
+    if (__builtin_add_overflow(a, b, &r)) Overflow();
+    return r;
 }
 
 int16_t Sub16(int16_t a, int16_t b)
 {
-    int32_t r = int32_t{a} - b;
-    if (r < std::numeric_limits<int16_t>::min() || r > std::numeric_limits<int16_t>::max()) Overflow();
-    return static_cast<int16_t>(r);
+    int16_t r;
+    if (__builtin_sub_overflow(a, b, &r)) Overflow();
+    return r;
 }
 
 int32_t Add32(int32_t a, int32_t b)

@@ -27,6 +27,23 @@ struct Scanned {
 constexpr size_t kMaxSignificant = 800;
 constexpr int64_t kExponentLimit = 1'000'000'000;
 
+// The exponent at `end`: e, E, d or D, an optional sign and digits, the value saturated near
+// kExponentLimit. Without digits there is none: 0, and `end` stays where it was.
+int64_t ScanExponent(std::u16string_view text, size_t& end)
+{
+    size_t i = end;
+    if (i >= text.size() || !(text[i] == u'e' || text[i] == u'E' || text[i] == u'd' || text[i] == u'D')) return 0;
+    ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+    if (i >= text.size() || !IsDigit(text[i])) return 0;
+    int64_t exponent = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i)
+        if (exponent < kExponentLimit) exponent = exponent * 10 + (text[i] - u'0');
+    end = i;
+    return negative ? -exponent : exponent;
+}
+
 Scanned Scan(std::u16string_view text)
 {
     Scanned s;
@@ -57,19 +74,7 @@ Scanned Scan(std::u16string_view text)
     }
     if (!s.hasDigits) return s;
     s.end = i;
-    int64_t exponent = 0;
-    if (i < text.size() && (text[i] == u'e' || text[i] == u'E' || text[i] == u'd' || text[i] == u'D')) {
-        size_t j = i + 1;
-        bool negativeExponent = false;
-        if (j < text.size() && (text[j] == u'+' || text[j] == u'-')) negativeExponent = text[j++] == u'-';
-        if (j < text.size() && IsDigit(text[j])) {
-            for (; j < text.size() && IsDigit(text[j]); ++j)
-                if (exponent < kExponentLimit) exponent = exponent * 10 + (text[j] - u'0');
-            if (negativeExponent) exponent = -exponent;
-            s.end = j;
-        }
-    }
-    s.leadingExponent = integerDigits - 1 - leadingZeros + exponent;
+    s.leadingExponent = integerDigits - 1 - leadingZeros + ScanExponent(text, s.end);
     return s;
 }
 

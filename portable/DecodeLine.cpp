@@ -8,6 +8,37 @@
 
 namespace {
 
+// What a lead byte starts: the number of continuation bytes, the value bits it carries and
+// the range allowed to the first continuation, narrowed where overlong forms, encoded
+// surrogates or values past U+10FFFF would begin. `more` is 0 for a byte that starts nothing.
+struct Lead {
+    int more;
+    uint32_t code;
+    uint8_t low, high;
+};
+
+Lead ReadLead(uint8_t lead)
+{
+    if (lead >= 0xC2 && lead <= 0xDF) return {1, lead & 0x1Fu, 0x80, 0xBF};
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return {2, lead & 0x0Fu, uint8_t(lead == 0xE0 ? 0xA0 : 0x80), uint8_t(lead == 0xED ? 0x9F : 0xBF)};
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return {3, lead & 0x07u, uint8_t(lead == 0xF0 ? 0x90 : 0x80), uint8_t(lead == 0xF4 ? 0x8F : 0xBF)};
+    return {0, 0, 0x80, 0xBF};
+}
+
+// Appends one code point as one unit or a surrogate pair.
+void AppendUtf16(uint32_t code, std::u16string& out)
+{
+    if (code < 0x10000) {
+        out.push_back(static_cast<char16_t>(code));
+        return;
+    }
+    code -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+}
+
 // Appends the UTF-8 in `bytes` to `out`. A byte that does not belong to a well-formed
 // sequence (overlong forms, encoded surrogates and values past U+10FFFF included) is
 // dropped when `dropInvalid`; otherwise decoding stops there and the result is false.
@@ -16,51 +47,28 @@ bool DecodeUtf8(std::string_view bytes, bool dropInvalid, std::u16string& out)
     const size_t size = bytes.size();
     size_t i = 0;
     while (i < size) {
-        const uint8_t lead = static_cast<uint8_t>(bytes[i]);
-        if (lead < 0x80) {
-            out.push_back(lead);
+        const uint8_t first = static_cast<uint8_t>(bytes[i]);
+        if (first < 0x80) {
+            out.push_back(first);
             ++i;
             continue;
         }
-        // Continuation count and the allowed range of the first continuation byte.
-        int more = 0;
-        uint32_t code = 0;
-        uint8_t low = 0x80, high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            more = 1;
-            code = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            more = 2;
-            code = lead & 0x0F;
-            if (lead == 0xE0) low = 0xA0;
-            if (lead == 0xED) high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            more = 3;
-            code = lead & 0x07;
-            if (lead == 0xF0) low = 0x90;
-            if (lead == 0xF4) high = 0x8F;
-        }
+        Lead lead = ReadLead(first);
         size_t next = i + 1;
-        for (int k = 0; k < more && next < size; ++k, ++next) {
+        for (int k = 0; k < lead.more && next < size; ++k, ++next) {
             const uint8_t c = static_cast<uint8_t>(bytes[next]);
-            if (c < low || c > high) break;
-            code = code << 6 | (c & 0x3F);
-            low = 0x80;
-            high = 0xBF;
+            if (c < lead.low || c > lead.high) break;
+            lead.code = lead.code << 6 | (c & 0x3F);
+            lead.low = 0x80;
+            lead.high = 0xBF;
         }
-        if (more == 0 || next != i + 1 + more) {
+        if (lead.more == 0 || next != i + 1 + lead.more) {
             if (!dropInvalid) return false;
             // The bytes taken so far are a lead and continuations: none starts a character.
             i = next;
             continue;
         }
-        if (code < 0x10000) {
-            out.push_back(static_cast<char16_t>(code));
-        } else {
-            code -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-        }
+        AppendUtf16(lead.code, out);
         i = next;
     }
     return true;

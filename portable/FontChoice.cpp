@@ -3,19 +3,11 @@
 
 #include <optional>
 
+#include "portable/Text.h"
+
 namespace {
 
 constexpr int kCentralEuropean = 238;
-
-// Equal names of faces, ignoring ASCII case as font names do.
-bool SameFace(std::u16string_view a, std::u16string_view b)
-{
-    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c; };
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
 
 }  // namespace
 
@@ -27,7 +19,8 @@ DialogFaces ChooseDialogFaces(const RealizeFont& realize, int emHeight)
     std::optional<DialogFaces> faces;
     for (std::u16string_view face : kChain) {
         RealizedFont font = realize(face);
-        if (!SameFace(font.family, face) || font.charset != kCentralEuropean) continue;
+        // Face names ignore ASCII case.
+        if (!SameIgnoringAsciiCase(font.family, face) || font.charset != kCentralEuropean) continue;
         if (font.raster && font.emHeight != emHeight) continue;
         if (!faces) faces = DialogFaces{std::u16string(face), std::u16string(face)};
         if (!font.raster) {

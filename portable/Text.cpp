@@ -1,11 +1,10 @@
-// Portable core: numbers from text, checked arithmetic and 1-based text positions.
+// Portable core: numbers from text, checked arithmetic, 1-based text positions, ASCII-caseless equality.
 #include "portable/Text.h"
 
 #include <charconv>
 
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 
 #include "portable/RuntimeError.h"
 
@@ -27,6 +26,23 @@ struct Scanned {
 // More digits than any double needs to be rounded correctly (767).
 constexpr size_t kMaxSignificant = 800;
 constexpr int64_t kExponentLimit = 1'000'000'000;
+
+// The exponent at `end`: e, E, d or D, an optional sign and digits, the value saturated near
+// kExponentLimit. Without digits there is none: 0, and `end` stays where it was.
+int64_t ScanExponent(std::u16string_view text, size_t& end)
+{
+    size_t i = end;
+    if (i >= text.size() || !(text[i] == u'e' || text[i] == u'E' || text[i] == u'd' || text[i] == u'D')) return 0;
+    ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+    if (i >= text.size() || !IsDigit(text[i])) return 0;
+    int64_t exponent = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i)
+        if (exponent < kExponentLimit) exponent = exponent * 10 + (text[i] - u'0');
+    end = i;
+    return negative ? -exponent : exponent;
+}
 
 Scanned Scan(std::u16string_view text)
 {
@@ -58,19 +74,7 @@ Scanned Scan(std::u16string_view text)
     }
     if (!s.hasDigits) return s;
     s.end = i;
-    int64_t exponent = 0;
-    if (i < text.size() && (text[i] == u'e' || text[i] == u'E' || text[i] == u'd' || text[i] == u'D')) {
-        size_t j = i + 1;
-        bool negativeExponent = false;
-        if (j < text.size() && (text[j] == u'+' || text[j] == u'-')) negativeExponent = text[j++] == u'-';
-        if (j < text.size() && IsDigit(text[j])) {
-            for (; j < text.size() && IsDigit(text[j]); ++j)
-                if (exponent < kExponentLimit) exponent = exponent * 10 + (text[j] - u'0');
-            if (negativeExponent) exponent = -exponent;
-            s.end = j;
-        }
-    }
-    s.leadingExponent = integerDigits - 1 - leadingZeros + exponent;
+    s.leadingExponent = integerDigits - 1 - leadingZeros + ScanExponent(text, s.end);
     return s;
 }
 
@@ -106,18 +110,19 @@ int32_t FloorToInt32(double value)
     return static_cast<int32_t>(f);
 }
 
+// The builtins compute the exact result and report whether it fits the result's type.
 int16_t Add16(int16_t a, int16_t b)
 {
-    int32_t r = int32_t{a} + b;
-    if (r < std::numeric_limits<int16_t>::min() || r > std::numeric_limits<int16_t>::max()) Overflow();
-    return static_cast<int16_t>(r);
+    int16_t r;
+    if (__builtin_add_overflow(a, b, &r)) Overflow();
+    return r;
 }
 
 int16_t Sub16(int16_t a, int16_t b)
 {
-    int32_t r = int32_t{a} - b;
-    if (r < std::numeric_limits<int16_t>::min() || r > std::numeric_limits<int16_t>::max()) Overflow();
-    return static_cast<int16_t>(r);
+    int16_t r;
+    if (__builtin_sub_overflow(a, b, &r)) Overflow();
+    return r;
 }
 
 int32_t Add32(int32_t a, int32_t b)
@@ -143,6 +148,15 @@ std::u16string Mid1(std::u16string_view text, int32_t position)
 }
 
 std::u16string Left1(std::u16string_view text) { return Mid1(text, 1); }
+
+bool SameIgnoringAsciiCase(std::u16string_view a, std::u16string_view b)
+{
+    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c; };
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
 
 bool PairAt(std::u16string_view text, size_t i)
 {

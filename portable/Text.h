@@ -26,6 +26,9 @@ bool IsNumeric(std::u16string_view text);
 std::u16string Mid1(std::u16string_view text, int32_t position);
 std::u16string Left1(std::u16string_view text);
 
+// Whether two texts are equal when A-Z are taken as a-z; other units must match exactly.
+bool SameIgnoringAsciiCase(std::u16string_view a, std::u16string_view b);
+
 // Whether a surrogate pair, one character of two units, starts at index i.
 bool PairAt(std::u16string_view text, size_t i);
 

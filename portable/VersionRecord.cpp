@@ -5,6 +5,8 @@
 #include <optional>
 #include <string_view>
 
+#include "portable/Text.h"
+
 namespace {
 
 // Every block is wLength, wValueLength, wType, a NUL-ended 16-bit key, the value and the
@@ -44,21 +46,12 @@ std::optional<Block> ReadBlock(const uint8_t* record, size_t offset, size_t limi
     return block;
 }
 
-bool SameKey(std::u16string_view a, std::u16string_view b)
-{
-    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
-
 std::optional<Block> FindChild(const uint8_t* record, const Block& parent, std::u16string_view key)
 {
     for (size_t at = parent.children; at < parent.end;) {
         std::optional<Block> child = ReadBlock(record, at, parent.end);
         if (!child) return std::nullopt;
-        if (SameKey(child->key, key)) return child;
+        if (SameIgnoringAsciiCase(child->key, key)) return child;
         at = Align4(child->end);
     }
     return std::nullopt;

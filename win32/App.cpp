@@ -11,6 +11,14 @@ namespace {
 
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
+// Index of the last separator in the name; npos when there is none.
+size_t LastSeparator(const std::u16string& fileName)
+{
+    for (size_t i = fileName.size(); i-- > 0;)
+        if (IsSeparator(fileName[i])) return i;
+    return std::u16string::npos;
+}
+
 // Full file name of the running exe, however long. The buffer starts small and
 // doubles until the name fits.
 std::u16string ModuleFileName()
@@ -31,7 +39,7 @@ std::u16string ModuleFileName()
 
 std::u16string FolderOf(const std::u16string& fileName)
 {
-    size_t slash = fileName.find_last_of(u"\\/");
+    size_t slash = LastSeparator(fileName);
     if (slash == std::u16string::npos)
         return {};
     std::u16string folder = fileName.substr(0, slash);
@@ -43,7 +51,7 @@ std::u16string FolderOf(const std::u16string& fileName)
 
 std::u16string BaseNameWithoutExtension(const std::u16string& fileName)
 {
-    size_t slash = fileName.find_last_of(u"\\/");
+    size_t slash = LastSeparator(fileName);
     std::u16string name = slash == std::u16string::npos ? fileName : fileName.substr(slash + 1);
     size_t dot = name.find_last_of(u'.');
     return dot == std::u16string::npos ? name : name.substr(0, dot);

@@ -27,11 +27,10 @@ private:
     H h_ = H(Invalid);
 };
 
-inline void CloseFile(HANDLE file) { CloseHandle(file); }
 using UniqueFont = UniqueHandle<HFONT, DeleteObject>;
 using UniqueIcon = UniqueHandle<HICON, DestroyIcon>;
 // CreateFileW answers INVALID_HANDLE_VALUE, not null, when it fails.
-using UniqueFile = UniqueHandle<HANDLE, CloseFile, -1>;
+using UniqueFile = UniqueHandle<HANDLE, CloseHandle, -1>;
 
 // The device context of a window (of the screen for null), released when the guard ends.
 class WindowDC {

@@ -4,7 +4,7 @@
 #include <array>
 #include <utility>
 
-#include "generator/ZnakyFile.h"
+#include "windows/ZnakyFile.h"
 #include "portable/Random.h"
 #include "windows/Module1.h"
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "generator/ZnakyFile.h"
 #include "tests/unit/TestHelpersWin.h"
 #include "win32/FileInput.h"
+#include "windows/ZnakyFile.h"
 
 using namespace std::string_literals;
 

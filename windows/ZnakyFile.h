@@ -1,5 +1,5 @@
 #pragma once
-// The program's logic over the Win32 runtime: the pools filled from SpecChar.txt.
+// The program's windows: the main window's load step, the pools filled from SpecChar.txt.
 #include <string>
 
 #include "generator/Generator.h"

@@ -1,5 +1,5 @@
-// The program's logic over the Win32 runtime: the pools filled from SpecChar.txt beside the exe.
-#include "generator/ZnakyFile.h"
+// The program's windows: the main window's load step, the pools filled from SpecChar.txt beside the exe.
+#include "windows/ZnakyFile.h"
 
 #include "win32/App.h"
 #include "win32/FileInput.h"

@@ -14,6 +14,8 @@
 //   hold-clipboard / release-clipboard  keeps the clipboard open, as a busy program would, until released
 //   copy-while-held HWND MS          opens the clipboard, posts WM_COPY to HWND and lets go after MS ms, as a
 //                                    clipboard manager holds it for a moment
+//   dpi-changed HWND DPI             WM_DPICHANGED as Windows sends it when the window moves to a monitor of
+//                                    that DPI, sent, with no suggested rectangle: the window stays where it is
 //   load-library PID NAME            LoadLibraryW(NAME) on a new thread of the process: whether it loaded
 //   launch-timed N EXE TITLE...      N rounds: start each exe, time until a shown window has its title and the
 //                                    process is idle, close it
@@ -392,6 +394,13 @@ std::string Run(const std::vector<std::string>& args)
         if (cmd == "click") {
             DWORD_PTR r = 0;
             bool ok = SendMessageTimeoutW(ToHwnd(args.at(1)), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 60000, &r) != 0;
+            return Obj()("ok", Json(ok)).str();
+        }
+        if (cmd == "dpi-changed") {
+            WPARAM dpi = std::stoul(args.at(2));
+            DWORD_PTR r = 0;
+            bool ok = SendMessageTimeoutW(ToHwnd(args.at(1)), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0, SMTO_ABORTIFHUNG,
+                                          kTimeoutMs, &r) != 0;
             return Obj()("ok", Json(ok)).str();
         }
         if (cmd == "clipboard") return ClipboardJson();

@@ -1,10 +1,11 @@
 """Shows zorkMIX.exe on an Xvfb of its own, inside a Wine desktop so that the window has its title
-bar, and saves two screenshots of the main window: in Czech as it starts, and in English after the
-pointer has passed over every control and clicked "EN". Prints the paths of the two files.
+bar, and saves screenshots of the main window: in Czech as it starts, and in English after the
+pointer has passed over every control and clicked "EN"; then as Windows shows it moved to a monitor
+of another DPI (144, or 96 on a 144-dpi system) and back. Prints the paths of the files.
 
 python3 run_session.py --exe build/win/zorkMIX.exe --probe build/win/tests/window/zorkprobe.exe \
     --wine scripts/wine.sh --prefix build/win/wineprefix --shots build/win/zorkMIX
-writes build/win/zorkMIX.png and build/win/zorkMIX-en.png.
+writes build/win/zorkMIX.png, zorkMIX-en.png, zorkMIX-en-moved.png and zorkMIX-en-back.png there.
 """
 import argparse
 import shutil
@@ -21,10 +22,10 @@ DESKTOP = "zork"
 
 def show(session, exe, shots):
     """Runs the program through the screenshots and closes it; returns the screenshots' paths."""
-    czech, english = shots + ".png", shots + "-en.png"
+    paths = [shots + name for name in (".png", "-en.png", "-en-moved.png", "-en-back.png")]
     app = App(session, exe)  # returns with the main window shown and painted
     main = app.main()
-    session.screenshot(main, czech)
+    session.screenshot(main, paths[0])
     for control in main.children:
         if control["visible"]:
             left, top, right, bottom = control["rect"]
@@ -33,9 +34,15 @@ def show(session, exe, shots):
     app.click(main.child(EN))
     app.wait(lambda: app.main().child(CS)["visible"], "the English captions")
     app.wait_idle(main)
-    session.screenshot(main, english)
+    session.screenshot(main, paths[1])
+    # The client area is 440 pixels wide at 96 dpi.
+    left, _, right, _ = main.client
+    dpi = round(96 * (right - left) / 440)
+    for there, path in [(96 if dpi == 144 else 144, paths[2]), (dpi, paths[3])]:
+        session.probe("dpi-changed", main.hwnd, there)
+        session.screenshot(app.wait_idle(app.main()), path)
     session.probe("close", main.hwnd)
-    return czech, english
+    return paths
 
 
 def main():

@@ -33,6 +33,13 @@ using PopiskyTable = std::array<std::array<std::u16string_view, PocetJazyku>, Po
 // Fills every entry in both languages.
 void Texty(PopiskyTable& popisky);
 
+// The names screen readers give the password box and the minimum and maximum length boxes, by
+// language. A text box is named after the label before it, which the maximum length lacks.
+constexpr std::array<std::array<std::u16string_view, 3>, PocetJazyku> kTextBoxNames = {{
+    {u"Heslo", u"Nejmenší počet znaků", u"Největší počet znaků"},
+    {u"Password", u"Minimum characters", u"Maximum characters"},
+}};
+
 // After a click on language label `index`: the label to show next, wrapping to the
 // lower bound past the upper one.
 int16_t NextLanguageLabel(int16_t index, int16_t lbound, int16_t ubound);

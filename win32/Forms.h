@@ -19,7 +19,6 @@ public:
     virtual ~Form();
 
     HWND hWnd() const { return hwnd_; }
-    bool Loaded() const { return hwnd_ != nullptr; }
     // Creates the window on first use and runs Form_Load; an error on the way unloads it again.
     void Load(HWND owner = nullptr);
     void Show();

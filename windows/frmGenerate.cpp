@@ -1,24 +1,18 @@
 // The program's windows: the main window.
 #include "windows/frmGenerate.h"
 
-#include <array>
 #include <utility>
 
-#include "windows/ZnakyFile.h"
 #include "portable/Random.h"
 #include "windows/Module1.h"
+#include "windows/ZnakyFile.h"
 
 namespace {
 
-// Controls inside the frame are laid out from the frame's top-left corner.
-constexpr TwipsRect InFrame(TwipsRect r) { return {r.left + 240, r.top + 600, r.width, r.height}; }
+constexpr TwipsRect kFrame = {240, 600, 4695, 1935};
 
-// Screen readers name a text box after the label before it, which the maximum length lacks;
-// these name the password box and the two length boxes in each language.
-constexpr std::array<std::array<const char16_t*, 3>, 2> kTextBoxNames = {{
-    {u"Heslo", u"Nejmenší počet znaků", u"Největší počet znaků"},
-    {u"Password", u"Minimum characters", u"Maximum characters"},
-}};
+// Controls inside the frame are laid out from the frame's top-left corner.
+constexpr TwipsRect InFrame(TwipsRect r) { return {r.left + kFrame.left, r.top + kFrame.top, r.width, r.height}; }
 
 }  // namespace
 
@@ -45,7 +39,7 @@ void frmGenerate::CreateControls()
     Add(cmdAbout, u"", {5280, 1320, 1095, 340});
     Add(lblJazyk(1), u"EN", {6060, 2400, 300, 210}, SS_CENTER | SS_NOPREFIX | SS_NOTIFY);
     Add(lblJazyk(0), u"CS", {6060, 2400, 300, 210}, SS_CENTER | SS_NOPREFIX | SS_NOTIFY);
-    Add(frmParametry, u"", {240, 600, 4695, 1935});
+    Add(frmParametry, u"", kFrame);
     Add(lblInfo(2), u"-", InFrame({2685, 360, 45, 195}), SS_NOPREFIX);
     lblInfo(2).AutoSize();
 
@@ -98,7 +92,7 @@ void frmGenerate::Popis(int16_t Jazyk)
     };
     for (const auto& [entry, control] : targets) control->SetCaption(std::u16string(Popisky[entry].at(Jazyk)));
     TextBox* const boxes[] = {&txtPasswd, &txtZnaky(0), &txtZnaky(1)};
-    for (int i = 0; i < 3; ++i) boxes[i]->SetAccessibleName(kTextBoxNames.at(Jazyk)[i]);
+    for (int i = 0; i < 3; ++i) boxes[i]->SetAccessibleName(std::u16string(kTextBoxNames.at(Jazyk)[i]));
 }
 
 void frmGenerate::lblJazyk_Click(int16_t Index)

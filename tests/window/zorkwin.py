@@ -186,9 +186,6 @@ class Window:
     def child(self, index):
         return self.children[index]
 
-    def by_id(self, control_id):
-        return next(c for c in self.children if c["id"] == control_id)
-
     def focus_index(self):
         return next((c["index"] for c in self.children if c["hwnd"] == self.data["focus"]), None)
 

@@ -7,6 +7,7 @@
 //   idle HWND                        whether the window answers messages and has nothing left to paint
 //   close HWND                       posts WM_CLOSE
 //   click HWND                       BM_CLICK, sent
+//   copy HWND                        selects the whole text of an edit box and sends it WM_COPY
 //   click-generate-timed N IMAGE     N times: BM_CLICK on Generate, then WM_GETTEXT of the password box
 //   clipboard                        the clipboard's formats by name, its text, and the DWORD value of each
 //                                    registered format of four bytes
@@ -390,6 +391,13 @@ std::string Run(const std::vector<std::string>& args)
         if (cmd == "click") {
             DWORD_PTR r = 0;
             bool ok = SendMessageTimeoutW(ToHwnd(args.at(1)), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 60000, &r) != 0;
+            return Obj()("ok", Json(ok)).str();
+        }
+        if (cmd == "copy") {
+            HWND box = ToHwnd(args.at(1));
+            DWORD_PTR r = 0;
+            bool ok = SendMessageTimeoutW(box, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, kTimeoutMs, &r) &&
+                      SendMessageTimeoutW(box, WM_COPY, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &r);
             return Obj()("ok", Json(ok)).str();
         }
         if (cmd == "clipboard") return ClipboardJson();

@@ -325,6 +325,8 @@ def main():
     parser.add_argument("--launcher", help="runs each Windows program (scripts/wine.sh); none on Windows")
     parser.add_argument("--results", required=True, help="folder for the XML results and the programs' output")
     args = parser.parse_args()
+    # Test messages hold Czech text; a Windows console or pipe would take only its code page.
+    sys.stdout.reconfigure(encoding="utf-8", errors="replace")
     checks = Checks(args.launcher, args.results)
     try:
         checks.run_all()

@@ -133,7 +133,7 @@ fi
 # release FOLDER [tar options]: a copy of the sources in FOLDER/src, built and packed into FOLDER/out.
 release() {
   mkdir -p "$1/src" "$1/out"
-  tar -C "$root" --exclude=./build --exclude=./dist --exclude=./.git -cf - . | tar -C "$1/src" -xf - "${@:2}"
+  tar -C "$root" --exclude=./build --exclude=./dist --exclude=./.git --exclude=./node_modules -cf - . | tar -C "$1/src" -xf - "${@:2}"
   (cd "$1/src" && scripts/build.sh exe build/dist)
   pack "$1/src" "$1/src/build/dist" "$1/out"
 }

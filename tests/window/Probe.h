@@ -1,0 +1,45 @@
+#pragma once
+// The probe's core: a command line or a served connection of commands about the windows of
+// other processes, each answered with one JSON line. zorkprobe has the commands the tests use;
+// the benchmarks' probe adds its timing commands through MoreCommands.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+constexpr UINT kTimeoutMs = 2000;
+
+// Builds one JSON object field by field.
+class Obj {
+public:
+    Obj& operator()(const char* key, const std::string& json)
+    {
+        s_ += s_.empty() ? "{\"" : ",\"";
+        s_ += key;
+        s_ += "\":";
+        s_ += json;
+        return *this;
+    }
+    std::string str() const { return s_.empty() ? "{}" : s_ + "}"; }
+
+private:
+    std::string s_;
+};
+
+std::string Json(const std::wstring& w);
+std::string Json(bool b);
+std::string Json(long long n);
+std::string Error(const char* what);
+std::wstring Wide(const std::string& s);
+// WM_GETTEXT of another process's window, with a timeout; false when it does not answer.
+bool TextOf(HWND h, std::wstring& text);
+std::vector<HWND> TopLevels();
+// The top-level windows of the processes whose exe is named `image`.
+std::vector<HWND> TopLevelsOf(const std::wstring& image);
+
+// Answers a command the core does not know; null for none.
+using MoreCommands = std::string (*)(const std::vector<std::string>& args);
+
+// The probe's wmain: [--desktop NAME] COMMAND ARGS... or [--desktop NAME] serve PORT.
+int ProbeMain(int argc, wchar_t** argv, MoreCommands more);

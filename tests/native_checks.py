@@ -7,7 +7,8 @@ Everything it runs lies beside it (CI's artifact; build/win/windows-checks here)
     python3 native_checks.py --launcher scripts/wine.sh --results DIR    under Wine (WINEPREFIX, DISPLAY set)
 The launcher is the only difference. DIR receives each test program's XML results and output.
 Prints one line per check (passed, failed, or skipped with the reason) and fails on any failure or
-when no test ran. Standard library only: the Windows runner's Python runs it as it is.
+when no test ran. Standard library only (with controls.py and zorkwin.py of the window tests, copied
+beside it): the Windows runner's Python runs it as it is.
 """
 import argparse
 import json
@@ -20,10 +21,13 @@ import tempfile
 import time
 import xml.etree.ElementTree as ET
 
+from controls import GENERATE, PASSWD, main_id  # beside it, from tests/window
+from zorkwin import wait_for
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 EXE = "zorkMIX.exe"
 TITLE = "zorkMIX"
-GENERATE_ID, PASSWD_ID = 1012, 1001  # tests/window/ControlIds.h
+GENERATE_ID, PASSWD_ID = main_id(GENERATE), main_id(PASSWD)
 ACCESSIBLE_NAMES = "Windows.NameTheTextBoxesForScreenReaders"
 PRIVATE_FORMATS = ("ExcludeClipboardContentFromMonitorProcessing", "CanIncludeInClipboardHistory",
                    "CanUploadToCloudClipboard")
@@ -115,16 +119,6 @@ class Checks:
             raise Failed(f"the probe's {args[0]}: {answer['error']}")
         return answer
 
-    def wait_for(self, what, condition, timeout=30.0):
-        deadline = time.monotonic() + timeout
-        while True:
-            value = condition()
-            if value:
-                return value
-            if time.monotonic() > deadline:
-                raise Failed(f"timed out after {timeout:.0f} s waiting for {what}")
-            time.sleep(0.1)
-
     def shown(self, report):
         """The shown main window (report=False) or error report (True) of the running program."""
         for w in self.probe("state", EXE)["windows"]:
@@ -149,7 +143,7 @@ class Checks:
             status, detail = "passed", run() or ""
         except Skipped as e:
             status, detail = "skipped", str(e)
-        except Failed as e:
+        except (Failed, AssertionError) as e:  # AssertionError: a wait that timed out
             status, detail = "failed", str(e)
         except Exception as e:  # a check that breaks is a failed check, and the others still run
             status, detail = "failed", f"{type(e).__name__}: {e}"
@@ -221,7 +215,7 @@ class Checks:
             f.write(b"#\r\n")
         shutil.copy2(self.beside("planted.dll"), folder)
         proc = start(folder)
-        main = self.wait_for("the main window", lambda: self.shown(report=False))
+        main = wait_for(lambda: self.shown(report=False), "the main window", 30)
         if self.probe("load-library", main["pid"], "planted.dll")["loaded"]:
             raise Failed("planted.dll beside the exe was loaded by its bare name")
         if not self.probe("load-library", main["pid"], self.system_path(os.path.join(folder, "planted.dll")))["loaded"]:
@@ -239,7 +233,7 @@ class Checks:
             elif how == "empty":
                 open(specchar, "wb").close()
             proc = start(folder)
-            report = self.wait_for("the error report", lambda: self.shown(report=True))
+            report = wait_for(lambda: self.shown(report=True), "the error report", 30)
             text = "\n".join(c["text"] or "" for c in report["children"])
             if not re.search(rf"\b{number}\b", text):
                 raise Failed(f"the report does not give the number {number}: {text!r}")
@@ -253,7 +247,7 @@ class Checks:
         shutil.copy2(self.beside("SpecChar.txt"), folder)
         shutil.copy2(self.beside("bcrypt.dll"), folder)
         proc = start(folder)
-        main = self.wait_for("the main window", lambda: self.shown(report=False))
+        main = wait_for(lambda: self.shown(report=False), "the main window", 30)
         box = next(c for c in main["children"] if c["id"] == PASSWD_ID)
         generate = next(c for c in main["children"] if c["id"] == GENERATE_ID)
         self.probe("clear-clipboard")
@@ -264,12 +258,12 @@ class Checks:
                 raise Failed("an error report instead of a password")
             main = self.shown(report=False)
             return main and next(c for c in main["children"] if c["id"] == PASSWD_ID)["text"]
-        text = self.wait_for("a password", password)
+        text = wait_for(password, "a password", 30)
         if not 6 <= len(text) <= 10:
             raise Failed(f"a password of {len(text)} characters, not 6 to 10: {text!r}")
         if not self.probe("copy", box["hwnd"])["ok"]:
             raise Failed("the password box did not answer the copy")
-        board = self.wait_for("the password on the clipboard", lambda: (b := self.probe("clipboard"))["text"] == text and b)
+        board = wait_for(lambda: (b := self.probe("clipboard"))["text"] == text and b, "the password on the clipboard", 30)
         missing = [f for f in PRIVATE_FORMATS if f not in board["formats"]]
         if missing:
             raise Failed(f"the clipboard lacks {', '.join(missing)}; it has {board['formats']}")

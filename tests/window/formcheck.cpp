@@ -285,57 +285,35 @@ TEST_F(Windows, NameTheTextBoxesForScreenReaders)
 }
 
 // What a form's DPI decides: its client size, and each control's place, size and font.
-struct Layout {
-    std::vector<std::array<LONG, 4>> rects;
-    std::vector<FontInUse> fonts;
-};
+using Layout = std::vector<std::pair<std::array<LONG, 4>, FontInUse>>;
 
 Layout LayoutOf(HWND form)
 {
     RECT client{};
     GetClientRect(form, &client);
-    Layout layout{{{0, 0, client.right, client.bottom}}, {}};
+    Layout layout{{{0, 0, client.right, client.bottom}, {}}};
     for (HWND control : Children(form)) {
         RECT box{};
         GetWindowRect(control, &box);
         MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&box), 2);
-        layout.rects.push_back({box.left, box.top, box.right, box.bottom});
-        layout.fonts.push_back(FontOf(control));
+        layout.push_back({{box.left, box.top, box.right, box.bottom}, FontOf(control)});
     }
     return layout;
 }
 
-void ExpectLayout(HWND form, const Layout& expected)
-{
-    Layout layout = LayoutOf(form);
-    EXPECT_EQ(layout.rects, expected.rects);
-    EXPECT_EQ(layout.fonts, expected.fonts);
-}
-
-// The fonts and icons the windows hold now.
-void Collect(const HWND (&forms)[2], std::set<HANDLE>& into)
-{
-    for (HWND form : forms) {
-        for (WPARAM which : {ICON_BIG, ICON_SMALL})
-            into.insert(reinterpret_cast<HANDLE>(SendMessageW(form, WM_GETICON, which, 0)));
-        for (HWND control : Children(form)) into.insert(reinterpret_cast<HANDLE>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    }
-}
-
 // Moved to a monitor of another DPI, both windows lay themselves out as if created there, and a
-// return gives back the first layout exactly; no font or icon is left behind.
+// return gives back the first layout exactly; after 20 round trips no font or icon is left behind.
 TEST(DpiChange, LaysOutEachWindowAsIfCreatedAtTheNewDpi)
 {
     // The DPI sent and the one laid out at: Windows sends 72 to 480, anything else counts as the nearest.
     const std::pair<int, int> changes[] = {{120, 120}, {144, 144}, {192, 192}, {0, 72}, {9999, 480}};
     std::map<int, std::array<Layout, 2>> created;
-    for (auto [sent, dpi] : changes) {
+    for (int dpi : {120, 144, 192, 72, 480, 0}) {
         PretendWindowDpi(dpi);
         frmGenerate main;
         main.Load();
         frmAbout about;
         about.Load(main.hWnd());
-        PretendWindowDpi(0);
         created[dpi] = {LayoutOf(main.hWnd()), LayoutOf(about.hWnd())};
     }
     frmGenerate main;
@@ -343,45 +321,36 @@ TEST(DpiChange, LaysOutEachWindowAsIfCreatedAtTheNewDpi)
     frmAbout about;
     about.Load(main.hWnd());
     const HWND forms[] = {main.hWnd(), about.hWnd()};
-    const Layout first[] = {LayoutOf(forms[0]), LayoutOf(forms[1])};
-    std::set<HANDLE> given;
+    std::set<HGDIOBJ> fonts;  // every font the controls were given
     DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-    // 20 round trips, the first five checked.
     for (int round = 0; round < 4; ++round) {
         for (auto [sent, dpi] : changes) {
-            for (int there : {sent, Dpi()}) {
+            for (auto [there, expected] : {std::pair(sent, dpi), std::pair(Dpi(), 0)}) {
                 for (int i : {0, 1}) {
-                    SCOPED_TRACE(testing::Message() << "form " << i << " at " << there);
-                    RECT suggested{};
-                    GetWindowRect(forms[i], &suggested);
+                    SCOPED_TRACE(testing::Message() << "form " << i << " sent " << there);
+                    RECT before{}, now{};
+                    GetWindowRect(forms[i], &before);
+                    RECT suggested = before;
                     OffsetRect(&suggested, 8, 8);
-                    bool none = there == 0;  // and no rectangle either
-                    SendMessageW(forms[i], WM_DPICHANGED, MAKEWPARAM(there, there), none ? 0 : LPARAM(&suggested));
-                    Collect(forms, given);
+                    // A null rectangle with the DPI of 0: the window keeps its place.
+                    SendMessageW(forms[i], WM_DPICHANGED, MAKEWPARAM(there, there), there ? LPARAM(&suggested) : 0);
+                    for (HWND control : Children(forms[i])) fonts.insert(HGDIOBJ(SendMessageW(control, WM_GETFONT, 0, 0)));
                     if (round > 0) continue;
-                    ExpectLayout(forms[i], there == sent ? created[dpi][i] : first[i]);
-                    RECT now{};
+                    EXPECT_EQ(LayoutOf(forms[i]), created[expected][i]);
                     GetWindowRect(forms[i], &now);
-                    if (!none) {
-                        EXPECT_EQ(std::pair(now.left, now.top), std::pair(suggested.left, suggested.top));
-                    }
+                    EXPECT_EQ(std::pair(now.left - before.left, now.top - before.top),
+                              there ? std::pair(8L, 8L) : std::pair(0L, 0L)) << "not at the suggested top left";
                 }
             }
         }
     }
     EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi) << "GDI objects left behind";
     EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), user) << "icons left behind";
-    // Wine counts no objects: there, every font and icon the windows were given is shown still or freed.
-    std::set<HANDLE> held;
-    Collect(forms, held);
-    for (HANDLE handle : given) {
-        ICONINFO icon{};
-        bool alive = GetObjectType(handle) != 0 || GetIconInfo(static_cast<HICON>(handle), &icon);
-        DeleteObject(icon.hbmColor);
-        DeleteObject(icon.hbmMask);
-        EXPECT_TRUE(held.contains(handle) || !alive) << "font or icon " << handle << " left behind";
-    }
+    // Wine counts no objects: there, of the fonts given, only those the controls hold are left.
+    for (HWND form : forms)
+        for (HWND control : Children(form)) fonts.erase(HGDIOBJ(SendMessageW(control, WM_GETFONT, 0, 0)));
+    for (HGDIOBJ font : fonts) EXPECT_EQ(GetObjectType(font), 0u) << "font " << font << " left behind";
 }
 
 std::map<HWND, std::wstring> handedOver;  // the name each window was last given

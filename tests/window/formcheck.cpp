@@ -1,6 +1,6 @@
 // In-process checks of the real windows, which another process cannot make: the font in use,
 // captions visible up to their access key in both languages, one-line labels, and the text
-// boxes' accessible names, the frame's size. test_windows.py runs it on its display at 96 and at
+// boxes' accessible names, the frame's size, the layout after a change of DPI. test_windows.py runs it on its display at 96 and at
 // 144 dpi, on a Western and on a Czech Windows (ZORK_LOCALE, ZORK_DPI name the prefix's kind),
 // except the Western one at 96 dpi: tests/native_checks.py runs that, and in CI on Windows itself.
 #include <gtest/gtest.h>

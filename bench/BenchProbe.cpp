@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/window/ControlIds.h"
-#include "tests/window/Probe.h"
+#include "tests/window/probe.h"
 
 namespace {
 

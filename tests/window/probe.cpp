@@ -1,4 +1,5 @@
-// zorkprobe: reads and drives the windows of another process in the same Wine prefix.
+// zorkprobe: reads and drives the windows of another process in the same Wine prefix; the
+// benchmarks' probe (bench/BenchProbe.cpp) adds its timing commands to these.
 //   zorkprobe [--desktop NAME] COMMAND ARGS...   runs one command and prints its answer as one JSON line
 //   zorkprobe [--desktop NAME] serve PORT        connects to 127.0.0.1:PORT and answers one command per line
 // --desktop reads the windows of a named desktop (wine explorer /desktop=NAME,...) instead of the default one.
@@ -16,6 +17,356 @@
 //   dpi-changed HWND DPI             WM_DPICHANGED as Windows sends it when the window moves to a monitor of
 //                                    that DPI, sent, with no suggested rectangle: the window stays where it is
 //   load-library PID NAME            LoadLibraryW(NAME) on a new thread of the process: whether it loaded
-#include "tests/window/Probe.h"
+#include <cstdio>
+#include <cwchar>
+#include <map>
+#include <string>
+#include <vector>
 
-int wmain(int argc, wchar_t** argv) { return ProbeMain(argc, argv, nullptr); }
+#include "tests/window/probe.h"
+
+std::string Utf8(const std::wstring& w)
+{
+    if (w.empty()) return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+std::wstring Wide(const std::string& s)
+{
+    if (s.empty()) return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
+    std::wstring w(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), w.data(), n);
+    return w;
+}
+
+std::string Json(const std::wstring& w)
+{
+    std::string out = "\"";
+    for (unsigned char c : Utf8(w)) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += char(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string Json(bool b) { return b ? "true" : "false"; }
+std::string Json(long long n) { return std::to_string(n); }
+std::string Json(HWND h) { return std::to_string(reinterpret_cast<uintptr_t>(h)); }
+std::string Json(const RECT& r)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "[%ld,%ld,%ld,%ld]", r.left, r.top, r.right, r.bottom);
+    return buf;
+}
+
+std::string Error(const char* what) { return Obj()("error", Json(Wide(what))).str(); }
+
+HWND ToHwnd(const std::string& s) { return reinterpret_cast<HWND>(uintptr_t(std::stoull(s))); }
+
+std::wstring ClassOf(HWND h)
+{
+    wchar_t buf[256];
+    int n = GetClassNameW(h, buf, 256);
+    return std::wstring(buf, n > 0 ? n : 0);
+}
+
+bool Responds(HWND h)
+{
+    DWORD_PTR r = 0;
+    return SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &r) != 0;
+}
+
+// WM_GETTEXT is marshalled across processes; a password can be 32767 characters long.
+bool TextOf(HWND h, std::wstring& text)
+{
+    static wchar_t buf[70000];
+    DWORD_PTR n = 0;
+    if (!SendMessageTimeoutW(h, WM_GETTEXT, 70000, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, kTimeoutMs, &n))
+        return false;
+    text.assign(buf, n);
+    return true;
+}
+
+std::wstring BaseName(std::wstring path)
+{
+    size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+std::wstring ImageOf(DWORD pid)
+{
+    static std::map<DWORD, std::wstring> cache;
+    auto it = cache.find(pid);
+    if (it != cache.end()) return it->second;
+    std::wstring name;
+    if (HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
+        wchar_t buf[MAX_PATH * 4];
+        DWORD n = MAX_PATH * 4;
+        if (QueryFullProcessImageNameW(p, 0, buf, &n)) name = BaseName(std::wstring(buf, n));
+        CloseHandle(p);
+    }
+    return cache[pid] = name;
+}
+
+BOOL CALLBACK AddWindow(HWND h, LPARAM list)
+{
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(h);
+    return TRUE;
+}
+
+std::vector<HWND> TopLevels()
+{
+    std::vector<HWND> all;
+    EnumWindows(AddWindow, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+std::vector<HWND> TopLevelsOf(const std::wstring& image)
+{
+    std::vector<HWND> found;
+    for (HWND h : TopLevels()) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        if (_wcsicmp(ImageOf(pid).c_str(), image.c_str()) == 0) found.push_back(h);
+    }
+    return found;
+}
+
+bool NeedsPaint(HWND h)
+{
+    if (GetUpdateRect(h, nullptr, FALSE)) return true;
+    for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (NeedsPaint(c)) return true;
+    return false;
+}
+
+bool Idle(HWND h) { return IsWindow(h) && Responds(h) && !NeedsPaint(h); }
+
+std::string ChildJson(int index, HWND c, bool responds)
+{
+    RECT r{};
+    GetWindowRect(c, &r);
+    std::wstring cls = ClassOf(c), text;
+    bool hasText = responds && TextOf(c, text);
+    long long check = 0;
+    DWORD_PTR v = 0;
+    if (responds && _wcsicmp(cls.c_str(), L"Button") == 0 &&
+        SendMessageTimeoutW(c, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &v))
+        check = (long long)v;
+    return Obj()("index", Json((long long)index))("hwnd", Json(c))("id", Json((long long)GetDlgCtrlID(c)))(
+               "class", Json(cls))("text", hasText ? Json(text) : "null")("check", Json(check))(
+               "enabled", Json(IsWindowEnabled(c) != 0))("visible", Json(IsWindowVisible(c) != 0))("rect", Json(r))(
+               "style", Json((long long)(DWORD)GetWindowLongW(c, GWL_STYLE)))(
+               "exstyle", Json((long long)(DWORD)GetWindowLongW(c, GWL_EXSTYLE)))
+        .str();
+}
+
+std::string WindowJson(HWND h)
+{
+    DWORD pid = 0;
+    DWORD tid = GetWindowThreadProcessId(h, &pid);
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(tid, &gui);
+    bool responds = Responds(h);
+    RECT r{}, client{};
+    GetWindowRect(h, &r);
+    GetClientRect(h, &client);
+    wchar_t title[1024];
+    int n = GetWindowTextW(h, title, 1024);
+    // The X11 driver keeps the X window of a top-level window in this property.
+    auto xid = reinterpret_cast<uintptr_t>(GetPropW(h, L"__wine_x11_whole_window"));
+    std::string children;
+    int index = 0;
+    for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++index) {
+        if (index) children += ',';
+        children += ChildJson(index, c, responds);
+    }
+    return Obj()("hwnd", Json(h))("pid", Json((long long)pid))("class", Json(ClassOf(h)))(
+               "title", Json(std::wstring(title, n > 0 ? n : 0)))("visible", Json(IsWindowVisible(h) != 0))(
+               "enabled", Json(IsWindowEnabled(h) != 0))("responds", Json(responds))("rect", Json(r))(
+               "client", Json(client))("owner", Json(GetWindow(h, GW_OWNER)))(
+               "style", Json((long long)(DWORD)GetWindowLongW(h, GWL_STYLE)))(
+               "exstyle", Json((long long)(DWORD)GetWindowLongW(h, GWL_EXSTYLE)))("xid", Json((long long)xid))(
+               "focus", Json(gui.hwndFocus))("active", Json(gui.hwndActive))(
+               "foreground", Json(GetForegroundWindow() == h))("children", "[" + children + "]")
+        .str();
+}
+
+std::string ClipboardJson()
+{
+    if (!OpenClipboard(nullptr)) return Error("clipboard busy");
+    std::string formats = "[", values = "{", text = "null";
+    for (UINT format = 0; (format = EnumClipboardFormats(format)) != 0;) {
+        wchar_t name[256] = L"";
+        if (!GetClipboardFormatNameW(format, name, 256)) std::swprintf(name, 256, L"#%u", format);
+        formats += (formats.size() > 1 ? "," : "") + Json(std::wstring(name));
+        HANDLE data = GetClipboardData(format);
+        const void* bytes = data ? GlobalLock(data) : nullptr;
+        if (!bytes) continue;
+        if (format == CF_UNICODETEXT) text = Json(std::wstring(static_cast<const wchar_t*>(bytes)));
+        if (format >= 0xC000 && GlobalSize(data) == sizeof(DWORD))
+            values += (values.size() > 1 ? "," : "") + Json(std::wstring(name)) + ":" +
+                      Json((long long)*static_cast<const DWORD*>(bytes));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return Obj()("formats", formats + "]")("text", text)("values", values + "}").str();
+}
+
+// Runs LoadLibraryW in the other process, as a component of it loading a DLL by that name would.
+std::string LoadLibraryIn(DWORD pid, const std::wstring& name)
+{
+    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
+    if (!process) return Error("no such process");
+    size_t size = (name.size() + 1) * sizeof(wchar_t);
+    void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    DWORD loaded = 0;
+    if (remote && WriteProcessMemory(process, remote, name.c_str(), size, nullptr)) {
+        // kernel32 lies at the same address in every process of the prefix.
+        auto start = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+        if (HANDLE thread = CreateRemoteThread(process, nullptr, 0, start, remote, 0, nullptr)) {
+            WaitForSingleObject(thread, 10000);
+            GetExitCodeThread(thread, &loaded);  // the module's address, 0 when it did not load
+            CloseHandle(thread);
+        }
+    }
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return Obj()("loaded", Json(loaded != 0)).str();
+}
+
+std::string Run(const std::vector<std::string>& args, MoreCommands more)
+{
+    try {
+        const std::string& cmd = args.at(0);
+        if (cmd == "state") {
+            std::string out = "{\"windows\":[";
+            bool first = true;
+            for (HWND h : TopLevelsOf(Wide(args.at(1)))) {
+                if (!first) out += ',';
+                out += WindowJson(h);
+                first = false;
+            }
+            return out + "]}";
+        }
+        if (cmd == "idle") return Obj()("idle", Json(Idle(ToHwnd(args.at(1))))).str();
+        if (cmd == "close") return Obj()("ok", Json(PostMessageW(ToHwnd(args.at(1)), WM_CLOSE, 0, 0) != 0)).str();
+        if (cmd == "click") {
+            DWORD_PTR r = 0;
+            bool ok = SendMessageTimeoutW(ToHwnd(args.at(1)), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 60000, &r) != 0;
+            return Obj()("ok", Json(ok)).str();
+        }
+        if (cmd == "dpi-changed") {
+            WPARAM dpi = std::stoul(args.at(2));
+            DWORD_PTR r = 0;
+            bool ok = SendMessageTimeoutW(ToHwnd(args.at(1)), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0, SMTO_ABORTIFHUNG,
+                                          kTimeoutMs, &r) != 0;
+            return Obj()("ok", Json(ok)).str();
+        }
+        if (cmd == "copy") {
+            HWND box = ToHwnd(args.at(1));
+            DWORD held = args.size() > 2 ? DWORD(std::stoul(args[2])) : 0;
+            DWORD_PTR r = 0;
+            bool ok = SendMessageTimeoutW(box, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, kTimeoutMs, &r) != 0;
+            if (held) {
+                // The copy is posted, so that it meets the clipboard held and waits for it.
+                ok = ok && OpenClipboard(nullptr) && PostMessageW(box, WM_COPY, 0, 0);
+                Sleep(held);
+                CloseClipboard();
+            } else {
+                ok = ok && SendMessageTimeoutW(box, WM_COPY, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &r);
+            }
+            return Obj()("ok", Json(ok)).str();
+        }
+        if (cmd == "clipboard") return ClipboardJson();
+        if (cmd == "clear-clipboard") {
+            bool ok = OpenClipboard(nullptr) && EmptyClipboard();
+            CloseClipboard();
+            return Obj()("ok", Json(ok)).str();
+        }
+        if (cmd == "hold-clipboard") return Obj()("ok", Json(OpenClipboard(nullptr) != 0)).str();
+        if (cmd == "release-clipboard") return Obj()("ok", Json(CloseClipboard() != 0)).str();
+        if (cmd == "load-library") return LoadLibraryIn(DWORD(std::stoul(args.at(1))), Wide(args.at(2)));
+        if (more) return more(args);
+        return Error("unknown command");
+    } catch (const std::exception&) {
+        return Error("bad arguments");
+    }
+}
+
+std::vector<std::string> Split(const std::string& line)
+{
+    std::vector<std::string> words;
+    size_t start = 0;
+    while (start <= line.size()) {
+        size_t tab = line.find('\t', start);
+        if (tab == std::string::npos) tab = line.size();
+        words.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    return words;
+}
+
+// One command per line, its words separated by tabs (paths may hold spaces); one JSON line back.
+int Serve(int port, MoreCommands more)
+{
+    WSADATA wsa;
+    if (WSAStartup(MAKEWORD(2, 2), &wsa)) return 1;
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(u_short(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (s == INVALID_SOCKET || connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr)) return 1;
+    std::string pending;
+    char buf[4096];
+    for (;;) {
+        size_t nl;
+        while ((nl = pending.find('\n')) != std::string::npos) {
+            std::string line = pending.substr(0, nl);
+            pending.erase(0, nl + 1);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line == "quit") return 0;
+            std::string answer = Run(Split(line), more) + "\n";
+            for (size_t sent = 0; sent < answer.size();) {
+                int n = send(s, answer.data() + sent, int(answer.size() - sent), 0);
+                if (n <= 0) return 1;
+                sent += size_t(n);
+            }
+        }
+        int n = recv(s, buf, sizeof buf, 0);
+        if (n <= 0) return 0;
+        pending.append(buf, size_t(n));
+    }
+}
+
+int ProbeMain(int argc, wchar_t** argv, MoreCommands more)
+{
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.push_back(Utf8(argv[i]));
+    if (args.size() > 2 && args[0] == "--desktop") {
+        // Window enumeration only sees the calling thread's desktop.
+        HDESK desk = OpenDesktopW(Wide(args[1]).c_str(), 0, FALSE, GENERIC_ALL);
+        if (!desk || !SetThreadDesktop(desk)) return 2;
+        args.erase(args.begin(), args.begin() + 2);
+    }
+    if (args.empty()) return 2;
+    if (args[0] == "serve") return args.size() > 1 ? Serve(std::stoi(args[1]), more) : 2;
+    std::string answer = Run(args, more) + "\n";
+    std::fwrite(answer.data(), 1, answer.size(), stdout);
+    return answer.rfind("{\"error\"", 0) == 0 ? 1 : 0;
+}

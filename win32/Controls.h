@@ -55,11 +55,11 @@ private:
     // What the form lays the control out from again at another DPI.
     TwipsRect twips_{};
     FontKind font_ = FontKind::Dialog;
-
-protected:
-    bool autoSize_ = false;  // sized to its caption again after each change of font
     std::u16string accessibleName_;
     bool nameRequested_ = false;  // a client has asked for the control: names go to the system at once
+
+protected:
+    bool autoSize_ = false;  // sized to its caption again after each change of DPI
 };
 
 // The control whose window is `hwnd`, when a form made it.

@@ -4,17 +4,11 @@
 
 #include <algorithm>
 
+#include "win32/SystemLibrary.h"
+
 namespace {
 
 int pretendedDpi = 0;
-
-// A function of user32 that older Windows lack; null there. user32 is always loaded.
-template <class Function>
-Function User32Function(const char* name)
-{
-    // Through void(*)(): the generic function pointer type that converts without a warning.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
 
 }  // namespace
 
@@ -31,7 +25,7 @@ int ScreenDpi()
 int WindowDpi(HWND hwnd)
 {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    static const auto getDpiForWindow = LoadedFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
     if (pretendedDpi) return pretendedDpi;
     UINT dpi = getDpiForWindow ? getDpiForWindow(hwnd) : 0;
     return dpi ? SaneDpi(int(dpi)) : ScreenDpi();
@@ -44,14 +38,14 @@ int SaneDpi(int dpi) { return std::clamp(dpi, 72, 480); }
 int MetricForDpi(int index, int dpi)
 {
     using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
-    static const auto forDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+    static const auto forDpi = LoadedFunction<GetSystemMetricsForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
     return forDpi ? forDpi(index, UINT(dpi)) : MulDiv(GetSystemMetrics(index), dpi, ScreenDpi());
 }
 
 RECT FrameForDpi(HWND hwnd, SIZE client, int dpi)
 {
     using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-    static const auto adjustForDpi = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+    static const auto adjustForDpi = LoadedFunction<AdjustForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
     RECT frame{0, 0, client.cx, client.cy};
     DWORD style = GetWindowLongW(hwnd, GWL_STYLE), exStyle = GetWindowLongW(hwnd, GWL_EXSTYLE);
     if (!adjustForDpi || !adjustForDpi(&frame, style, FALSE, exStyle, UINT(dpi)))
@@ -62,7 +56,7 @@ RECT FrameForDpi(HWND hwnd, SIZE client, int dpi)
 void TakeOverDpiScaling(HWND dialog)
 {
     using SetBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
-    static const auto setBehavior = User32Function<SetBehaviorFn>("SetDialogDpiChangeBehavior");
+    static const auto setBehavior = LoadedFunction<SetBehaviorFn>(L"user32.dll", "SetDialogDpiChangeBehavior");
     constexpr int kDisableAll = 1;  // DDC_DISABLE_ALL, Windows 10 1703 and later
     if (setBehavior) setBehavior(dialog, kDisableAll, kDisableAll);
 }

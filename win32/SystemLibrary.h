@@ -16,6 +16,15 @@ HMODULE LoadSystemLibrary(const wchar_t* name);
 // The full path of the named file in the system folder; empty when the folder is unknown.
 std::wstring SystemFolderPath(const wchar_t* name);
 
+// A function of a DLL the exe imports, and so has loaded (kernel32, user32), as the given
+// function pointer type; null where this Windows lacks it.
+template <class Function>
+Function LoadedFunction(const wchar_t* dll, const char* name)
+{
+    // Through void(*)(): the generic function pointer type that converts without a warning.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(dll), name)));
+}
+
 // A function of a DLL in the system folder, as the given function pointer type; null when the
 // DLL or the function is missing.
 template <class Function>

@@ -144,7 +144,7 @@ void Form::ApplyDpi(int dpi, const RECT* suggested)
     dpi_ = dpi;
     // The old fonts are freed only when this ends, after every control holds a new one; a font
     // that cannot be made leaves the old one in use.
-    std::array<UniqueFont, 3> old;
+    decltype(fonts_) old;
     for (size_t kind = 0; kind < fonts_.size(); ++kind) {
         if (!fonts_[kind].get()) continue;
         UniqueFont font = MakeFont(FontKind(kind), dpi);

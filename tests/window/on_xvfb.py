@@ -8,13 +8,7 @@ import os
 import subprocess
 import sys
 
-from zorkwin import start_xvfb
-
-
-def stop_wine(env):
-    for flag in ("-k", "-w"):
-        subprocess.run(["wineserver", flag], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=60)
+from zorkwin import start_xvfb, stop_wine
 
 
 def main():

@@ -57,6 +57,13 @@ def start_xvfb(stderr):
     return xvfb, ":" + number
 
 
+def stop_wine(env):
+    """Stops the Wine server of env's prefix and waits until it has gone."""
+    for flag in ("-k", "-w"):
+        subprocess.run(["wineserver", flag], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60)
+
+
 def unix_to_windows(path):
     """The name Wine gives a Unix path through its Z: drive."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
@@ -146,10 +153,7 @@ class Session:
                        timeout=60, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
 
     def stop_wine(self):
-        subprocess.run(["wineserver", "-k"], env=self.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-        subprocess.run(["wineserver", "-w"], env=self.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        stop_wine(self.env)
 
     def close(self):
         if self.sock:

@@ -10,17 +10,6 @@ namespace {
 // OS bytes are fetched this many at a time, enough for 8 seeds.
 constexpr size_t kEntropyBlock = 256;
 
-// The key before the first re-seed, so the first values after start are always the same.
-constexpr std::array<uint32_t, 8> InitialKey()
-{
-    const char text[] = "zorkMIX random initial state v1!";
-    std::array<uint32_t, 8> key{};
-    for (size_t i = 0; i < key.size(); ++i)
-        for (size_t b = 0; b < 4; ++b)
-            key[i] |= uint32_t(uint8_t(text[4 * i + b])) << (8 * b);
-    return key;
-}
-
 uint32_t Load32(const uint8_t* p)
 {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
@@ -78,12 +67,23 @@ void ChaCha20Block(const std::array<uint32_t, 8>& key, uint32_t counter,
 }
 
 Random::Random(Timer timer, Entropy entropy)
-    : timer_(std::move(timer)), entropy_(std::move(entropy)), key_(InitialKey()) {}
+    : timer_(std::move(timer)), entropy_(std::move(entropy)) {}
+
+// The first key is 32 OS bytes, taken at the first draw or re-seed rather than at start-up,
+// so every start, and the first length it draws, is as unpredictable as any later one.
+void Random::TakeFirstKey()
+{
+    uint8_t* seed = NextEntropy();
+    for (size_t i = 0; i < key_.size(); ++i) key_[i] = Load32(seed + 4 * i);
+    Wipe(seed, kSeedBytes);
+    keyed_ = true;
+}
 
 // Keystream blocks under the current key. The last nonce word is 0 here and 1 in
 // Randomize(), so a re-seed block never equals a block already given out.
 void Random::Refill()
 {
+    if (!keyed_) TakeFirstKey();
     ChaCha20Block(key_, uint32_t(blockCounter_), {uint32_t(blockCounter_ >> 32), 0, 0}, block_.data());
     ++blockCounter_;
     used_ = 0;
@@ -125,6 +125,7 @@ uint8_t* Random::NextEntropy()
 // call, so an unchanged timer value never restarts the sequence.
 void Random::Randomize(uint64_t timerValue)
 {
+    if (!keyed_) TakeFirstKey();
     std::array<uint32_t, 8> mixed = key_;
     // Counted only once its seed is in, so a re-seed whose fetch failed is tried again in full.
     if (reseeds_ % kReseedsPerSeed == 0) {

@@ -15,8 +15,9 @@ protected:
     ~RandomSource() = default;
 };
 
-// Fast-key-erasure generator over ChaCha20. The state starts from a fixed key, so the
-// first values after start are always the same. Randomize() replaces the key by one
+// Fast-key-erasure generator over ChaCha20. The first key is 32 bytes of the OS CSPRNG,
+// taken when the generator is first used, so no two starts draw the same first values.
+// Randomize() replaces the key by one
 // ChaCha20 block keyed with the key and the timer value as nonce, so an unchanged timer
 // never restarts or repeats the sequence; the first re-seed and every kReseedsPerSeed-th
 // one after it first XOR 32 fresh bytes of the OS CSPRNG into the key, so nobody who
@@ -38,13 +39,15 @@ public:
     static constexpr size_t kSeedBytes = 32;
 
 private:
+    void TakeFirstKey();
     void Refill();
     uint8_t NextByte();
     uint8_t* NextEntropy();  // 32 bytes, fetched in blocks, never reused; the caller wipes them
 
     Timer timer_;
     Entropy entropy_;
-    std::array<uint32_t, 8> key_;
+    std::array<uint32_t, 8> key_{};
+    bool keyed_ = false;  // the first key has been taken
     uint64_t blockCounter_ = 0;
     std::array<uint8_t, 64> block_{};
     size_t used_ = 64;

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <deque>
 #include <map>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -129,6 +131,24 @@ TEST(Generator, LengthIsDrawnFromTheRange)
         for (size_t i = 0; i < length; ++i) log += "Rn";
         EXPECT_EQ(random.log, log);
     }
+}
+
+// Start, Generate, close: the first length of each start comes from the system's random
+// bytes, so starts with other bytes draw other lengths, whatever the clock says.
+TEST(Generator, FirstLengthOfAStartComesFromTheSystemSource)
+{
+    auto firstLength = [](uint64_t osBytes, uint64_t clock) {
+        Random random([clock] { return clock; }, [gen = std::mt19937_64(osBytes)](uint8_t* out, size_t size) mutable {
+            for (size_t i = 0; i < size; ++i) out[i] = uint8_t(gen());
+        });
+        return Generate(Lengths(u"1", u"1000"), FixedZnaky(), random).size();
+    };
+    std::set<size_t> lengths;
+    for (uint64_t start = 1; start <= 8; ++start) {
+        lengths.insert(firstLength(start, 42));
+        EXPECT_EQ(firstLength(start, 42), firstLength(start, 7)) << "start " << start;
+    }
+    EXPECT_GE(lengths.size(), 6u) << "the first length barely depends on the system's bytes";
 }
 
 TEST(Generator, RangeOutside16BitsIsOverflowBeforeAnyCharacter)

@@ -103,11 +103,18 @@ struct EntropyCase {
 
 const EntropyCase kEntropyCases[] = {{"counting", CountingEntropy}, {"zero", ZeroEntropy}};
 
-TEST(Random, StartsFromAFixedStateWithoutSeeding)
+// Start-up stays fast: the first key is fetched at the first draw, not when the generator is
+// made, and the timer plays no part in it.
+TEST(Random, FirstKeyIsTakenAtTheFirstDraw)
 {
-    Random::Entropy mustNotRun = [](uint8_t*, size_t) { FAIL() << "seeded at start"; };
-    Random a(FixedTimer(1), mustNotRun);
-    Random b([]() -> uint64_t { ADD_FAILURE() << "timer read at start"; return 0; }, mustNotRun);
+    size_t fetched = 0;
+    Random::Entropy counted = [&fetched, source = SeededEntropy(5)](uint8_t* out, size_t size) mutable {
+        fetched += size;
+        source(out, size);
+    };
+    Random a([]() -> uint64_t { ADD_FAILURE() << "timer read by a draw"; return 0; }, counted);
+    EXPECT_EQ(fetched, 0u) << "entropy fetched at start";
+    Random b(FixedTimer(1), SeededEntropy(5)), c(FixedTimer(0), SeededEntropy(6));
     std::set<float> distinct;
     for (int i = 0; i < 200; ++i) {
         float r = a.Rnd();
@@ -115,7 +122,10 @@ TEST(Random, StartsFromAFixedStateWithoutSeeding)
         ASSERT_EQ(r, b.Rnd()) << "draw " << i;
         distinct.insert(r);
     }
+    EXPECT_GE(fetched, Random::kSeedBytes);
     EXPECT_GT(distinct.size(), 190u);
+    Random d(FixedTimer(1), SeededEntropy(5));
+    EXPECT_NE(Draw3(c), Draw3(d)) << "other OS bytes, same first values";
 }
 
 // Each draw gives back its 3 keystream bytes exactly.
@@ -209,10 +219,11 @@ TEST(Random, EntropyIsFetchedInBlocks)
         std::fill(out, out + size, 0x5a);
     });
     for (int i = 0; i < 100; ++i) random.Rnd();
-    EXPECT_EQ(calls, 0u) << "drawing alone fetched entropy";
+    EXPECT_EQ(calls, 1u) << "the first key alone";
 
+    // The first key and 99 re-seeds' seeds.
     const size_t seeds = 100;
-    for (size_t i = 0; i < Random::kReseedsPerSeed * (seeds - 1) + 1; ++i) random.Randomize();
+    for (size_t i = 0; i < Random::kReseedsPerSeed * (seeds - 2) + 1; ++i) random.Randomize();
     EXPECT_GE(bytes, Random::kSeedBytes * seeds);
     EXPECT_LT(bytes, Random::kSeedBytes * seeds + largest);
     EXPECT_LE(calls, seeds / 4);
@@ -232,8 +243,9 @@ TEST(Random, FailedFetchIsRepeated)
     EXPECT_EQ(calls, 2u);
 }
 
-// Byte j of the entropy stream must change the values from seed-taking re-seed j / 32 on
-// and no earlier ones: each such re-seed takes its own 32 bytes, in order, none twice.
+// Byte j of the entropy stream must change the values from seed-taking re-seed j / 32 - 1 on
+// and no earlier ones (bytes 0 to 31 are the first key): each seed is its own 32 bytes, in
+// order, none twice.
 TEST(Random, EachSeedUsesItsOwnEntropyBytes)
 {
     const size_t flips[] = {0, 31, 32, 63, 100, 255, 256, 300};
@@ -242,7 +254,8 @@ TEST(Random, EachSeedUsesItsOwnEntropyBytes)
             for (size_t i = 0; i < size; ++i, ++n) out[i] = n == flip ? 0x80 : 0;
         };
         Random flipped(FixedTimer(9), stream), plain(FixedTimer(9), ZeroEntropy());
-        const uint64_t target = flip / Random::kSeedBytes * Random::kReseedsPerSeed;
+        const size_t seed = flip / Random::kSeedBytes;
+        const uint64_t target = seed == 0 ? 0 : (seed - 1) * Random::kReseedsPerSeed;
         for (uint64_t reseed = 0; reseed <= target; ++reseed) {
             flipped.Randomize();
             plain.Randomize();
@@ -254,7 +267,8 @@ TEST(Random, EachSeedUsesItsOwnEntropyBytes)
     }
 }
 
-// Fresh OS bytes go in on the first re-seed and on every 128th after it: 1, 129, 257, ...
+// Fresh OS bytes go in on the first re-seed and on every 128th after it: 1, 129, 257, ...;
+// the first 32 are the first key.
 // Entropy streams that differ only in the seed of re-seed `from` give the same values
 // before it and different ones from it on, however many bytes a fetch asks for.
 TEST(Random, FreshBytesOnEvery128thReseed)
@@ -262,7 +276,7 @@ TEST(Random, FreshBytesOnEvery128thReseed)
     const struct {
         size_t differingByte;
         int from;
-    } cases[] = {{0, 1}, {32, 129}, {63, 129}, {64, 257}};
+    } cases[] = {{0, 1}, {32, 1}, {64, 129}, {95, 129}, {96, 257}};
     for (const auto& c : cases) {
         auto stream = [&c](uint8_t mark) {
             return [mark, at = c.differingByte, n = size_t{0}](uint8_t* out, size_t size) mutable {
@@ -291,7 +305,7 @@ TEST(Random, UsedEntropyIsWiped)
         size = n;
         std::fill(out, out + n, 0xa5);
     });
-    const size_t seeds = 4, used = seeds * Random::kSeedBytes;
+    const size_t seeds = 4, used = (seeds + 1) * Random::kSeedBytes;  // and the first key
     for (size_t i = 0; i < Random::kReseedsPerSeed * (seeds - 1) + 1; ++i) random.Randomize();
     ASSERT_NE(buffer, nullptr);
     ASSERT_GT(size, used);

@@ -1,4 +1,4 @@
-// Portable core: the characters of a line of SpecChar.txt, UTF-8 or ANSI.
+// Portable core: the characters of a line of SpecChar.txt, UTF-8, UTF-16 or ANSI.
 #include "portable/DecodeLine.h"
 
 #include <algorithm>
@@ -93,15 +93,50 @@ void KeepTypeable(std::u16string& text)
 
 }  // namespace
 
-std::u16string DecodeLine(std::string_view bytes, bool afterMark, AnsiDecoder ansi)
+ByteOrderMark ReadMark(std::string_view start)
 {
-    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char b) { return static_cast<uint8_t>(b) < 0x80; });
+    if (start.substr(0, 3) == "\xEF\xBB\xBF") return {TextEncoding::Utf8, 3};
+    if (start.substr(0, 2) == "\xFF\xFE") return {TextEncoding::Utf16LE, 2};
+    if (start.substr(0, 2) == "\xFE\xFF") return {TextEncoding::Utf16BE, 2};
+    return {TextEncoding::Unmarked, 0};
+}
+
+char16_t UnitAt(std::string_view bytes, size_t at, TextEncoding encoding)
+{
+    const auto byte = [&](size_t i) { return char16_t(static_cast<uint8_t>(bytes[i])); };
+    switch (encoding) {
+    case TextEncoding::Utf16LE: return char16_t(byte(at) | byte(at + 1) << 8);
+    case TextEncoding::Utf16BE: return char16_t(byte(at) << 8 | byte(at + 1));
+    default: return byte(at);
+    }
+}
+
+size_t FindLineBreak(std::string_view bytes, size_t from, TextEncoding encoding)
+{
+    const size_t unit = UnitSize(encoding);
+    if (unit == 1) return bytes.find_first_of("\r\n", from);
+    for (size_t at = from; at + unit <= bytes.size(); at += unit) {
+        const char16_t c = UnitAt(bytes, at, encoding);
+        if (c == u'\r' || c == u'\n') return at;
+    }
+    return std::string_view::npos;
+}
+
+std::u16string DecodeLine(std::string_view bytes, TextEncoding encoding, AnsiDecoder ansi)
+{
     std::u16string text;
-    if (!ascii || afterMark) text.reserve(bytes.size());
-    if (afterMark)
+    if (UnitSize(encoding) == 2) {
+        text.reserve(bytes.size() / 2);
+        for (size_t at = 0; at + 2 <= bytes.size(); at += 2) text.push_back(UnitAt(bytes, at, encoding));
+    } else if (encoding == TextEncoding::Utf8) {
+        text.reserve(bytes.size());
         DecodeUtf8(bytes, true, text);
-    else if (ascii || !DecodeUtf8(bytes, false, text))
-        text = ansi(bytes);
+    } else {
+        const bool ascii =
+            std::all_of(bytes.begin(), bytes.end(), [](char b) { return static_cast<uint8_t>(b) < 0x80; });
+        if (!ascii) text.reserve(bytes.size());
+        if (ascii || !DecodeUtf8(bytes, false, text)) text = ansi(bytes);
+    }
     KeepTypeable(text);
     return text;
 }

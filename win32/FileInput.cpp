@@ -38,7 +38,7 @@ struct InputFile {
     size_t used = 0;
     bool atEnd = false;   // ReadFile has reported the end of the file
     bool started = false; // the byte order mark has been looked for
-    bool afterMark = false;  // the file began with the UTF-8 byte order mark
+    TextEncoding encoding = TextEncoding::Unmarked;  // as the mark says
 
     // Appends the next bytes of the file to the buffer; false at the end of the file.
     bool ReadMore()
@@ -61,29 +61,32 @@ struct InputFile {
     {
         if (!started) {
             while (buffer.size() < 3 && ReadMore()) {}
-            if (buffer.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-                used = 3;
-                afterMark = true;
-            }
+            const ByteOrderMark mark = ReadMark(buffer);
+            used = mark.length;
+            encoding = mark.encoding;
             started = true;
         }
 
         buffer.erase(0, used);
         used = 0;
 
-        // Each byte is searched once, so a long line costs linear time.
+        // Each unit is searched once, so a long line costs linear time. The buffer starts at a
+        // unit boundary: the mark and every line before are whole units.
+        const size_t unit = UnitSize(encoding);
         size_t searched = 0;
         for (;;) {
-            size_t brk = buffer.find_first_of("\r\n", searched);
+            size_t brk = FindLineBreak(buffer, searched, encoding);
             if (brk != std::string::npos) {
-                size_t next = brk + 1;
-                // CR LF may be split across two reads.
-                if (buffer[brk] == '\r' && next == buffer.size()) ReadMore();
-                if (buffer[brk] == '\r' && next < buffer.size() && buffer[next] == '\n') ++next;
+                size_t next = brk + unit;
+                if (UnitAt(buffer, brk, encoding) == u'\r') {
+                    // CR LF may be split across two reads.
+                    if (next + unit > buffer.size()) ReadMore();
+                    if (next + unit <= buffer.size() && UnitAt(buffer, next, encoding) == u'\n') next += unit;
+                }
                 used = next;
                 return Decode(brk);
             }
-            searched = buffer.size();
+            searched = buffer.size() - buffer.size() % unit;
             if (!ReadMore()) break;
         }
         if (buffer.empty()) throw RuntimeError(errInputPastEnd, path);
@@ -94,7 +97,7 @@ struct InputFile {
     // The first `length` bytes of the buffer as characters.
     std::u16string Decode(size_t length) const
     {
-        return DecodeLine(std::string_view(buffer.data(), length), afterMark, AnsiText);
+        return DecodeLine(std::string_view(buffer.data(), length), encoding, AnsiText);
     }
 };
 

@@ -1,6 +1,6 @@
-// Bytes of SpecChar.txt's first line to characters: only whole characters that can be typed,
-// never more characters than bytes, no U+FFFD the file does not hold, and the characters
-// come back unchanged from their own UTF-8.
+// Bytes of SpecChar.txt's first line to characters, in the encoding its mark names: only whole
+// characters that can be typed, never more units than the bytes hold, no U+FFFD the file does
+// not hold, and the characters come back unchanged from their own UTF-8 and UTF-16.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -36,23 +36,42 @@ std::string Utf8(std::u16string_view text)
     return out;
 }
 
+std::string Utf16(std::u16string_view text, bool bigEndian)
+{
+    std::string out;
+    for (char16_t c : text) {
+        const char low = char(c & 0xFF), high = char(c >> 8);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    }
+    return out;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     // The file layer takes the byte order mark off the start of the file.
-    const bool afterMark = bytes.substr(0, 3) == "\xEF\xBB\xBF";
-    if (afterMark) bytes.remove_prefix(3);
+    const ByteOrderMark mark = ReadMark(bytes);
+    bytes.remove_prefix(mark.length);
 
-    const std::u16string text = DecodeLine(bytes, afterMark, Latin1);
+    const std::u16string text = DecodeLine(bytes, mark.encoding, Latin1);
     Check(OnlyTypeable(text), "only whole characters that can be typed");
-    Check(text.size() <= bytes.size(), "no more units than bytes");
+    Check(text.size() <= bytes.size() / UnitSize(mark.encoding), "no more units than the bytes hold");
     if (text.find(u'\uFFFD') != std::u16string::npos)
-        Check(bytes.find("\xEF\xBF\xBD") != std::string_view::npos, "U+FFFD only where the file holds it");
+        Check(bytes.find(mark.encoding == TextEncoding::Utf16LE   ? std::string_view("\xFD\xFF")
+                         : mark.encoding == TextEncoding::Utf16BE ? std::string_view("\xFF\xFD")
+                                                                  : std::string_view("\xEF\xBF\xBD")) !=
+                  std::string_view::npos,
+              "U+FFFD only where the file holds it");
 
     const std::string utf8 = Utf8(text);
-    Check(DecodeLine(utf8, true, Latin1) == text, "the characters' own UTF-8 after a mark gives them back");
-    Check(DecodeLine(utf8, false, Latin1) == text, "the characters' own UTF-8 without a mark gives them back");
+    Check(DecodeLine(utf8, TextEncoding::Utf8, Latin1) == text, "the characters' own UTF-8 after a mark gives them back");
+    Check(DecodeLine(utf8, TextEncoding::Unmarked, Latin1) == text,
+          "the characters' own UTF-8 without a mark gives them back");
+    for (TextEncoding utf16 : {TextEncoding::Utf16LE, TextEncoding::Utf16BE})
+        Check(DecodeLine(Utf16(text, utf16 == TextEncoding::Utf16BE), utf16, Latin1) == text,
+              "the characters' own UTF-16 gives them back");
     return 0;
 }

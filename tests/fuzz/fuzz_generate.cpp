@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     in.maximumText = Latin1(maximum);
     CharacterPools znaky = FixedZnaky();
     std::string special = input.ConsumeRandomLengthString(64);
-    znaky.special = DecodeLine(special, input.ConsumeBool(), Latin1);
+    znaky.special = DecodeLine(special, TextEncoding(input.ConsumeIntegralInRange<int>(0, 3)), Latin1);
     ByteRandom random(input.ConsumeRemainingBytes<uint8_t>());
 
     double low = 0, high = 0;

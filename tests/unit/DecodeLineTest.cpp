@@ -20,48 +20,49 @@ std::string Hex(std::string_view bytes)
 TEST(DecodeLine, CharactersAsEditorsSaveThem)
 {
     using namespace std::string_literals;
+    using enum TextEncoding;
     struct Case {
         std::string bytes;
-        bool afterMark;
+        TextEncoding encoding;
         std::u16string text;
     } cases[] = {
-        {"!#%", false, u"!#%"},
-        {"", false, u""},
-        {"", true, u""},
+        {"!#%", Unmarked, u"!#%"},
+        {"", Unmarked, u""},
+        {"", Utf8, u""},
         // Controls cannot be typed into a password box: C0 (NUL included), DEL, C1.
-        {"a\0b\0c"s, false, u"abc"},
-        {"\x01 \t\x1B\x1F\x7F~"s, false, u" ~"},
-        {"\x85\x9Fx\xA0"s, false, u"x\u00A0"},
-        {"\xC2\x80\xC2\x9F\xC2\xA0"s, false, u"\u00A0"},
+        {"a\0b\0c"s, Unmarked, u"abc"},
+        {"\x01 \t\x1B\x1F\x7F~"s, Unmarked, u" ~"},
+        {"\x85\x9Fx\xA0"s, Unmarked, u"x\u00A0"},
+        {"\xC2\x80\xC2\x9F\xC2\xA0"s, Unmarked, u"\u00A0"},
         // Valid UTF-8 with a non-ASCII byte is UTF-8 without a mark too.
-        {"\xE2\x82\xAC\xC2\xA7\xC5\x99", false, u"€§ř"},
-        {"\xF0\x9F\x98\x80!", false, u"😀!"},
-        {"\xEF\xBB\xBFx", false, u"\uFEFFx"},
-        {"\xEF\xBF\xBD", false, u"\uFFFD"},
-        {"\xED\x9F\xBF\xEE\x80\x80\xF4\x8F\xBF\xBF", false, u"\uD7FF\uE000\U0010FFFF"},
-        {"\xF0\x90\x80\x80\xEF\xBF\xBF", false, u"\U00010000\uFFFF"},
+        {"\xE2\x82\xAC\xC2\xA7\xC5\x99", Unmarked, u"€§ř"},
+        {"\xF0\x9F\x98\x80!", Unmarked, u"😀!"},
+        {"\xEF\xBB\xBFx", Unmarked, u"\uFEFFx"},
+        {"\xEF\xBF\xBD", Unmarked, u"\uFFFD"},
+        {"\xED\x9F\xBF\xEE\x80\x80\xF4\x8F\xBF\xBF", Unmarked, u"\uD7FF\uE000\U0010FFFF"},
+        {"\xF0\x90\x80\x80\xEF\xBF\xBF", Unmarked, u"\U00010000\uFFFF"},
         // Anything else with a non-ASCII byte is ANSI, the whole line.
-        {"\xE9t\xE9", false, u"été"},
-        {"\xC3\xA9\xE9", false, u"Ã©é"},
-        {"\xE2\x82", false, u"â"},
-        {"\xC0\xAF", false, u"À¯"},
-        {"\xED\xA0\x80\xED\xB0\x80", false, u"í\u00A0í°"},
-        {"\xF4\x90\x80\x80x", false, u"ôx"},
+        {"\xE9t\xE9", Unmarked, u"été"},
+        {"\xC3\xA9\xE9", Unmarked, u"Ã©é"},
+        {"\xE2\x82", Unmarked, u"â"},
+        {"\xC0\xAF", Unmarked, u"À¯"},
+        {"\xED\xA0\x80\xED\xB0\x80", Unmarked, u"í\u00A0í°"},
+        {"\xF4\x90\x80\x80x", Unmarked, u"ôx"},
         // After the mark, bytes that are not valid UTF-8 are dropped, never replaced.
-        {"\xC5\xBD\xE2\x82\xAC", true, u"Ž€"},
-        {"a\xFF" "b\xC3", true, u"ab"},
-        {"\xE2\x82x\xF0\x9F\x98", true, u"x"},
-        {"\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF8\x88\x80\x80\x80\x80!", true, u"!"},
-        {"\xF0\x9F\x98\x80\x80\xBF\xC2\xA7", true, u"😀§"},
-        {"\xF0\x90\x80\x80\xF4\x90\x80\x80", true, u"\U00010000"},
-        {"a\0\r\x7F", true, u"a"},
+        {"\xC5\xBD\xE2\x82\xAC", Utf8, u"Ž€"},
+        {"a\xFF" "b\xC3", Utf8, u"ab"},
+        {"\xE2\x82x\xF0\x9F\x98", Utf8, u"x"},
+        {"\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF8\x88\x80\x80\x80\x80!", Utf8, u"!"},
+        {"\xF0\x9F\x98\x80\x80\xBF\xC2\xA7", Utf8, u"😀§"},
+        {"\xF0\x90\x80\x80\xF4\x90\x80\x80", Utf8, u"\U00010000"},
+        {"a\0\r\x7F", Utf8, u"a"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(Hex(c.bytes) + (c.afterMark ? "after the mark" : ""));
-        EXPECT_EQ(DecodeLine(c.bytes, c.afterMark, Latin1), c.text);
+        SCOPED_TRACE(Hex(c.bytes) + "as " + std::to_string(int(c.encoding)));
+        EXPECT_EQ(DecodeLine(c.bytes, c.encoding, Latin1), c.text);
     }
 
     // Whatever the ANSI decoder gives, an unpaired surrogate is no character.
     auto unpaired = [](std::string_view) -> std::u16string { return u"a\xD800" u"b\xDC00\xD83D\xDE00\xDBFF"; };
-    EXPECT_EQ(DecodeLine("x", false, unpaired), u"ab😀");
+    EXPECT_EQ(DecodeLine("x", Unmarked, unpaired), u"ab😀");
 }

@@ -91,6 +91,16 @@ TEST(FileInput, FirstLineOfTheFile)
         {"\xE2\x82\xAC\xC2\xA7\xC5\x99\r\n", u"€§ř"},
         {"\xF0\x9F\x98\x80!\r\n", u"😀!"},
         {"x\xEF\xBB\xBF\r\n", u"x\uFEFF"},
+        // UTF-16 with its mark, as Notepad saves "Unicode": 16-bit units end the line, and a
+        // byte 0A or 0D inside a unit is no break.
+        {"\xFF\xFE#\0$\0%\0\xAC\x20\r\0\n\0x\0"s, u"#$%€"},
+        {"\xFE\xFF\0@\x01\x59\0\nx"s, u"@ř"},
+        {"\xFE\xFF\0a\0\r\0b"s, u"a"},
+        {"\xFF\xFE\x0A\x01\x0D\x0D\r\0"s, u"\u010A\u0D0D"},
+        {"\xFF\xFE\x3D\xD8\x00\xDE\x00\xD8!\0\x00\xDC\0\0\x7F\0"s, u"😀!"},
+        {"\xFF\xFE" "a\0b"s, u"a"},
+        {"\xFE\xFFx"s, u""},
+        {"\xFF\xFE\r\0"s, u""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);
@@ -119,6 +129,8 @@ TEST(FileInput, EachLineBreakIsConsumedWhole)
         {"\xEF\xBB\xBFx\r\ny", {u"x", u"y"}},
         {"", {}},
         {"\xEF\xBB\xBF", {}},
+        {"\xFF\xFE" "a\0\r\0\n\0b\0\r\0c\0\n\0"s, {u"a", u"b", u"c"}},
+        {"\xFF\xFE"s, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);

@@ -244,18 +244,30 @@ void Form::ShowModal(Form& owner)
     modalOwner_ = nullptr;
 }
 
+// Hiding or destroying a form of a modal showing: the owner is enabled first, so that it can
+// take the activation, and when the form was active it hands the activation to its owner, as a
+// dialog box does when it ends; where the system picks the next window itself, it can land on
+// another program's or on none.
+void Form::Leave(bool destroy)
+{
+    const HWND owner = modalOwner_;  // destroying the form clears modalOwner_
+    const bool active = GetActiveWindow() == hwnd_;
+    if (owner) EnableWindow(owner, TRUE);
+    if (destroy)
+        DestroyWindow(hwnd_);  // owned forms go with it; WM_NCDESTROY clears hwnd_
+    else
+        ShowWindow(hwnd_, SW_HIDE);
+    if (active && owner && IsWindow(owner)) SetForegroundWindow(owner);
+}
+
 void Form::Hide()
 {
-    // The owner is enabled first, so that activation returns to it and not to another program.
-    if (modalOwner_) EnableWindow(modalOwner_, TRUE);
-    ShowWindow(hwnd_, SW_HIDE);
+    Leave(false);
 }
 
 void Form::Unload()
 {
-    if (!hwnd_) return;
-    if (modalOwner_) EnableWindow(modalOwner_, TRUE);
-    DestroyWindow(hwnd_);  // owned forms go with it; WM_NCDESTROY clears hwnd_
+    if (hwnd_) Leave(true);
 }
 
 void Form::AddControl(Control& control, ControlKind kind, const std::u16string& caption, TwipsRect rect,

@@ -57,6 +57,7 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void RunClick(Control& control);
+    void Leave(bool destroy);
     void Create(HWND owner);
     HFONT Font(FontKind kind);
     RECT Pixels(TwipsRect rect) const;

@@ -301,8 +301,9 @@ Layout LayoutOf(HWND form)
     return layout;
 }
 
-// Moved to a monitor of another DPI, both windows lay themselves out as if created there, and a
-// return gives back the first layout exactly; after 20 round trips no font or icon is left behind.
+// Moved to a monitor of another DPI, both windows lay themselves out as if created there, at the
+// size they answered when asked beforehand, and a return gives back the first layout exactly;
+// after 20 round trips no font or icon is left behind.
 TEST(DpiChange, LaysOutEachWindowAsIfCreatedAtTheNewDpi)
 {
     // The DPI sent and the one laid out at: Windows sends 72 to 480, anything else counts as the nearest.
@@ -338,12 +339,18 @@ TEST(DpiChange, LaysOutEachWindowAsIfCreatedAtTheNewDpi)
                     GetWindowRect(forms[i], &before);
                     RECT suggested = before;
                     OffsetRect(&suggested, 8, 8);
+                    SIZE answered{};
+                    LRESULT answer = SendMessageW(forms[i], WM_GETDPISCALEDSIZE, there, LPARAM(&answered));
                     // A null rectangle with the DPI of 0: the window keeps its place.
                     SendMessageW(forms[i], WM_DPICHANGED, MAKEWPARAM(there, there), there ? LPARAM(&suggested) : 0);
                     for (HWND control : Children(forms[i])) fonts.insert(HGDIOBJ(SendMessageW(control, WM_GETFONT, 0, 0)));
                     if (round > 0) continue;
                     EXPECT_EQ(LayoutOf(forms[i]), created[expected][i]);
                     GetWindowRect(forms[i], &now);
+                    EXPECT_EQ(answer, TRUE) << "WM_GETDPISCALEDSIZE not answered";
+                    EXPECT_EQ(std::pair(answered.cx, answered.cy),
+                              std::pair(now.right - now.left, now.bottom - now.top)) << "not the size answered";
+                    EXPECT_EQ(SendMessageW(forms[i], WM_GETDPISCALEDSIZE, there, 0), FALSE) << "a null SIZE answered";
                     EXPECT_EQ(std::pair(now.left - before.left, now.top - before.top),
                               there ? std::pair(8L, 8L) : std::pair(0L, 0L)) << "not at the suggested top left";
                 }

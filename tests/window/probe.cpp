@@ -205,9 +205,19 @@ std::string WindowJson(HWND h)
         .str();
 }
 
+// A clipboard listener opens the clipboard after each change; it is tried for about a second.
+bool OpenClipboardSoon()
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (OpenClipboard(nullptr)) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
 std::string ClipboardJson()
 {
-    if (!OpenClipboard(nullptr)) return Error("clipboard busy");
+    if (!OpenClipboardSoon()) return Error("clipboard busy");
     std::string formats = "[", values = "{", text = "null";
     for (UINT format = 0; (format = EnumClipboardFormats(format)) != 0;) {
         wchar_t name[256] = L"";
@@ -284,7 +294,7 @@ std::string Run(const std::vector<std::string>& args, MoreCommands more)
             bool ok = SendMessageTimeoutW(box, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, kTimeoutMs, &r) != 0;
             if (held) {
                 // The copy is posted, so that it meets the clipboard held and waits for it.
-                ok = ok && OpenClipboard(nullptr) && PostMessageW(box, WM_COPY, 0, 0);
+                ok = ok && OpenClipboardSoon() && PostMessageW(box, WM_COPY, 0, 0);
                 Sleep(held);
                 CloseClipboard();
             } else {
@@ -294,11 +304,11 @@ std::string Run(const std::vector<std::string>& args, MoreCommands more)
         }
         if (cmd == "clipboard") return ClipboardJson();
         if (cmd == "clear-clipboard") {
-            bool ok = OpenClipboard(nullptr) && EmptyClipboard();
+            bool ok = OpenClipboardSoon() && EmptyClipboard();
             CloseClipboard();
             return Obj()("ok", Json(ok)).str();
         }
-        if (cmd == "hold-clipboard") return Obj()("ok", Json(OpenClipboard(nullptr) != 0)).str();
+        if (cmd == "hold-clipboard") return Obj()("ok", Json(OpenClipboardSoon())).str();
         if (cmd == "release-clipboard") return Obj()("ok", Json(CloseClipboard() != 0)).str();
         if (cmd == "load-library") return LoadLibraryIn(DWORD(std::stoul(args.at(1))), Wide(args.at(2)));
         if (more) return more(args);

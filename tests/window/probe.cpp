@@ -8,6 +8,8 @@
 //   idle HWND                        whether the window answers messages and has nothing left to paint
 //   close HWND                       posts WM_CLOSE
 //   click HWND                       BM_CLICK, sent
+//   press HWND                       WM_COMMAND with BN_CLICKED (STN_CLICKED for a label) from the control,
+//                                    posted to its parent: a click that needs no activation
 //   copy HWND [MS]                   selects the whole text of an edit box and sends it WM_COPY; with MS, holds
 //                                    the clipboard that long while the copy waits, as a clipboard manager would
 //   clipboard                        the clipboard's formats by name, its text, and the DWORD value of each
@@ -279,6 +281,11 @@ std::string Run(const std::vector<std::string>& args, MoreCommands more)
             DWORD_PTR r = 0;
             bool ok = SendMessageTimeoutW(ToHwnd(args.at(1)), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 60000, &r) != 0;
             return Obj()("ok", Json(ok)).str();
+        }
+        if (cmd == "press") {
+            HWND control = ToHwnd(args.at(1));
+            WPARAM command = MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED);
+            return Obj()("ok", Json(PostMessageW(GetParent(control), WM_COMMAND, command, LPARAM(control)) != 0)).str();
         }
         if (cmd == "dpi-changed") {
             WPARAM dpi = std::stoul(args.at(2));

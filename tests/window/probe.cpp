@@ -10,6 +10,9 @@
 //   click HWND                       BM_CLICK, sent
 //   press HWND                       WM_COMMAND with BN_CLICKED (STN_CLICKED for a label) from the control,
 //                                    posted to its parent: a click that needs no activation
+//   capture HWND                     the window's pixels as the system draws them (under Wine its client
+//                                    area): width, height and the rows top first, in hex, three bytes
+//                                    (blue, green, red) a pixel
 //   copy HWND [MS]                   selects the whole text of an edit box and sends it WM_COPY; with MS, holds
 //                                    the clipboard that long while the copy waits, as a clipboard manager would
 //   clipboard                        the clipboard's formats by name, its text, and the DWORD value of each
@@ -26,6 +29,12 @@
 #include <vector>
 
 #include "tests/window/probe.h"
+#include "win32/Handles.h"
+
+// Windows 8.1 and later; the headers give it only to programs that require that Windows.
+#ifndef PW_RENDERFULLCONTENT
+#define PW_RENDERFULLCONTENT 0x00000002
+#endif
 
 std::string Utf8(const std::wstring& w)
 {
@@ -238,6 +247,46 @@ std::string ClipboardJson()
     return Obj()("formats", formats + "]")("text", text)("values", values + "}").str();
 }
 
+// PrintWindow renders the whole window, frame included (PW_RENDERFULLCONTENT: as the desktop
+// composes it), even where other windows cover it. Wine cannot render another process's window
+// into this process's DC, and without a window manager it draws no frame: there the client area
+// is copied from the screen.
+std::string Capture(HWND h, bool underWine)
+{
+    if (!IsWindow(h)) return Error("no such window");
+    RECT r{};
+    if (underWine) {
+        GetClientRect(h, &r);
+        MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    } else {
+        GetWindowRect(h, &r);
+    }
+    int width = r.right - r.left, height = r.bottom - r.top;
+    WindowDC screen(nullptr);
+    UniqueHandle<HDC, DeleteDC> memory(CreateCompatibleDC(screen.get()));
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // top row first
+    void* bits = nullptr;
+    UniqueHandle<HBITMAP, DeleteObject> dib(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib.get()) return Error("no bitmap");
+    SelectedObject selected(memory.get(), dib.get());
+    bool drawn = underWine ? BitBlt(memory.get(), 0, 0, width, height, screen.get(), r.left, r.top, SRCCOPY)
+                           : PrintWindow(h, memory.get(), PW_RENDERFULLCONTENT);
+    if (!drawn) return Error("the window could not be captured");
+    GdiFlush();
+    static const char digits[] = "0123456789abcdef";
+    std::string pixels;
+    pixels.reserve(size_t(width) * height * 6);
+    const auto* bgra = static_cast<const unsigned char*>(bits);
+    for (size_t i = 0; i < size_t(width) * height * 4; ++i) {
+        if (i % 4 == 3) continue;  // the fourth byte is unused
+        pixels += digits[bgra[i] >> 4];
+        pixels += digits[bgra[i] & 15];
+    }
+    return Obj()("width", Json((long long)width))("height", Json((long long)height))("pixels", "\"" + pixels + "\"")
+        .str();
+}
+
 // Runs LoadLibraryW in the other process, as a component of it loading a DLL by that name would.
 std::string LoadLibraryIn(DWORD pid, const std::wstring& name)
 {
@@ -287,6 +336,8 @@ std::string Run(const std::vector<std::string>& args, MoreCommands more)
             WPARAM command = MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED);
             return Obj()("ok", Json(PostMessageW(GetParent(control), WM_COMMAND, command, LPARAM(control)) != 0)).str();
         }
+        if (cmd == "capture")
+            return Capture(ToHwnd(args.at(1)), GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"));
         if (cmd == "dpi-changed") {
             WPARAM dpi = std::stoul(args.at(2));
             DWORD_PTR r = 0;

@@ -247,10 +247,11 @@ std::string ClipboardJson()
     return Obj()("formats", formats + "]")("text", text)("values", values + "}").str();
 }
 
-// PrintWindow renders the whole window, frame included (PW_RENDERFULLCONTENT: as the desktop
-// composes it), even where other windows cover it. Wine cannot render another process's window
-// into this process's DC, and without a window manager it draws no frame: there the client area
-// is copied from the screen.
+// PrintWindow renders the whole window, frame included, even where other windows cover it;
+// PW_RENDERFULLCONTENT, which only the headers document, asks for it as the desktop composes it
+// (where it is refused, the window draws itself through WM_PRINT). Wine cannot render another
+// process's window into this process's DC, and without a window manager it draws no frame:
+// there the client area is copied from the screen.
 std::string Capture(HWND h, bool underWine)
 {
     if (!IsWindow(h)) return Error("no such window");
@@ -271,7 +272,7 @@ std::string Capture(HWND h, bool underWine)
     if (!dib.get()) return Error("no bitmap");
     SelectedObject selected(memory.get(), dib.get());
     bool drawn = underWine ? BitBlt(memory.get(), 0, 0, width, height, screen.get(), r.left, r.top, SRCCOPY)
-                           : PrintWindow(h, memory.get(), PW_RENDERFULLCONTENT);
+                           : PrintWindow(h, memory.get(), PW_RENDERFULLCONTENT) || PrintWindow(h, memory.get(), 0);
     if (!drawn) return Error("the window could not be captured");
     GdiFlush();
     static const char digits[] = "0123456789abcdef";

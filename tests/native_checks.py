@@ -1,11 +1,14 @@
 """The checks CI runs on Windows itself, run the same way here under Wine: the unit tests, the
 in-process form checks, the accessible names through the system's property service, the DLL
-search, the exit codes of the start-up errors, and one Generate, copy and close.
+search, the exit codes of the start-up errors, one Generate, copy and close, and screenshots of
+the windows as the system draws them.
 
 Everything it runs lies beside it (CI's artifact; build/win/windows-checks here):
     python native_checks.py --results DIR                                on Windows
     python3 native_checks.py --launcher scripts/wine.sh --results DIR    under Wine (WINEPREFIX, DISPLAY set)
-The launcher is the only difference. DIR receives each test program's XML results and output.
+The launcher is the only difference. DIR receives each test program's XML results and output,
+and the screenshots main-cs.png, main-en.png (the main window in Czech and in English) and
+about.png.
 Prints one line per check (passed, failed, or skipped with the reason) and fails on any failure or
 when no test ran. Standard library only (with controls.py and zorkwin.py of the window tests, copied
 beside it): the Windows runner's Python runs it as it is.
@@ -15,20 +18,23 @@ import json
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
 import time
 import xml.etree.ElementTree as ET
+import zlib
 
-from controls import GENERATE, PASSWD, main_id  # beside it, from tests/window
-from zorkwin import wait_for
+from controls import ABOUT, EN, GENERATE, PASSWD, main_id  # beside it, from tests/window
+from zorkwin import ABOUT_TITLE, Timeout, wait_for
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 EXE = "zorkMIX.exe"
 TITLE = "zorkMIX"
-GENERATE_ID, PASSWD_ID = main_id(GENERATE), main_id(PASSWD)
+GENERATE_ID, PASSWD_ID, EN_ID, ABOUT_ID = main_id(GENERATE), main_id(PASSWD), main_id(EN), main_id(ABOUT)
 ACCESSIBLE_NAMES = "Windows.NameTheTextBoxesForScreenReaders"
+SCREENSHOTS = ("main-cs.png", "main-en.png", "about.png")
 PRIVATE_FORMATS = ("ExcludeClipboardContentFromMonitorProcessing", "CanIncludeInClipboardHistory",
                    "CanUploadToCloudClipboard")
 
@@ -72,6 +78,21 @@ def reason(message):
         lines = lines[1:]
     text = " | ".join(lines)
     return text if len(text) <= 300 else text[:300] + "..."
+
+
+def write_png(path, width, height, bgr):
+    """Writes pixels given as blue, green, red bytes, rows top first, as an 8-bit RGB PNG file."""
+    rgb = bytearray(len(bgr))
+    rgb[0::3], rgb[1::3], rgb[2::3] = bgr[2::3], bgr[1::3], bgr[0::3]
+    stride = width * 3
+    rows = b"".join(b"\0" + rgb[y * stride:(y + 1) * stride] for y in range(height))  # filter 0 on each row
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)  # 8 bits a sample, truecolour
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9))
+                + chunk(b"IEND", b""))
 
 
 class Checks:
@@ -251,14 +272,20 @@ class Checks:
         box = next(c for c in main["children"] if c["id"] == PASSWD_ID)
         generate = next(c for c in main["children"] if c["id"] == GENERATE_ID)
         self.probe("clear-clipboard")
-        self.probe("click", generate["hwnd"])
 
         def password():
             if self.shown(report=True):
                 raise Failed("an error report instead of a password")
             main = self.shown(report=False)
             return main and next(c for c in main["children"] if c["id"] == PASSWD_ID)["text"]
-        text = wait_for(password, "a password", 30)
+        # "If the dialog box is not active, the BM_CLICK message might fail", and a runner's console
+        # may keep the foreground: then the button's WM_COMMAND is posted, which needs no activation.
+        self.probe("click", generate["hwnd"])
+        try:
+            text, how = wait_for(password, "a password", 5), "BM_CLICK"
+        except Timeout:
+            self.probe("press", generate["hwnd"])
+            text, how = wait_for(password, "a password", 30), "WM_COMMAND posted after BM_CLICK gave none in 5 s"
         if not 6 <= len(text) <= 10:
             raise Failed(f"a password of {len(text)} characters, not 6 to 10: {text!r}")
         if not self.probe("copy", box["hwnd"])["ok"]:
@@ -271,7 +298,45 @@ class Checks:
             if board["values"].get(name) != 0:
                 raise Failed(f"{name} is {board['values'].get(name)}, not 0")
         self.probe("close", main["hwnd"])
-        return f"{len(text)} characters, copied with the three privacy formats, exit code {self.exit_code(proc, 0)}"
+        return (f"Generate by {how}: {len(text)} characters, copied with the three privacy formats, "
+                f"exit code {self.exit_code(proc, 0)}")
+
+    def save_window(self, window, name):
+        """Saves the window as the system draws it, as NAME in the results folder; returns its pixels."""
+        wait_for(lambda: self.probe("idle", window["hwnd"])["idle"], f"the window of {name} painted", 30)
+        shot = self.probe("capture", window["hwnd"])
+        width, height, bgr = shot["width"], shot["height"], bytes.fromhex(shot["pixels"])
+        if width <= 0 or height <= 0 or bgr == bgr[:3] * (width * height):
+            raise Failed(f"{name}: the capture of {width}x{height} pixels is empty (all one colour)")
+        write_png(os.path.join(self.results, name), width, height, bgr)
+        return bgr
+
+    def screenshots(self, start):
+        for name in SCREENSHOTS:  # none left from an earlier run passes for this one's
+            if os.path.exists(os.path.join(self.results, name)):
+                os.remove(os.path.join(self.results, name))
+        folder = self.folder_with_exe("screenshots")
+        shutil.copy2(self.beside("SpecChar.txt"), folder)
+        proc = start(folder)
+        main = wait_for(lambda: self.shown(report=False), "the main window", 30)
+        control = {c["id"]: c for c in main["children"]}
+        czech = self.save_window(main, "main-cs.png")
+        self.probe("press", control[EN_ID]["hwnd"])
+
+        def english():
+            main = self.shown(report=False)
+            generate = main and next(c for c in main["children"] if c["id"] == GENERATE_ID)
+            return generate and generate["text"] == "&Generate" and main
+        main = wait_for(english, "the English captions", 30)
+        if self.save_window(main, "main-en.png") == czech:
+            raise Failed("main-en.png shows the same pixels as main-cs.png")
+        self.probe("press", control[ABOUT_ID]["hwnd"])
+        about = wait_for(lambda: next((w for w in self.probe("state", EXE)["windows"]
+                                       if w["visible"] and w["title"] == ABOUT_TITLE), None), "the About window", 30)
+        self.save_window(about, "about.png")
+        self.probe("close", about["hwnd"])
+        self.probe("close", main["hwnd"])
+        return f"{', '.join(SCREENSHOTS)} saved in {self.results}, exit code {self.exit_code(proc, 0)}"
 
     def run_all(self):
         formcheck = []
@@ -297,12 +362,12 @@ class Checks:
         for how, number in (("missing", 53), ("a folder", 75), ("empty", 62)):
             self.check(f"start-up error: SpecChar.txt {how}", self.app_check(self.startup_error(how, number)))
         self.check("Generate, copy and close", self.app_check(self.generate_copy_close))
+        self.check("screenshots of the windows", self.app_check(self.screenshots))
 
     def report(self):
         counts = {s: sum(1 for row in self.rows if row[1] == s) for s in ("passed", "failed", "skipped")}
         lines = [f"Native checks on {self.system}:"]
-        lines += [f"  {status:8} {name}" + (f" ({detail})" if status != "passed" else "")
-                  for name, status, detail in self.rows]
+        lines += [f"  {status:8} {name}" + (f" ({detail})" if detail else "") for name, status, detail in self.rows]
         lines.append(f"{counts['passed']} passed, {counts['failed']} failed, {counts['skipped']} skipped")
         text = "\n".join(lines)
         with open(os.path.join(self.results, "checks.txt"), "w", encoding="utf-8") as f:

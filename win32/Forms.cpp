@@ -80,7 +80,7 @@ void Form::Create(HWND owner)
     if (owner) SetWindowPos(hwnd_, nullptr, centre.x, centre.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     dpi_ = WindowDpi(hwnd_);
     LoadIcons();
-    SIZE size = WindowSize();
+    SIZE size = WindowSize(dpi_);
     Place({centre.x - size.cx / 2, centre.y - size.cy / 2});
 
     nextId_ = design.firstControlId;
@@ -122,18 +122,18 @@ void Form::LoadIcons()
     }
 }
 
-// The window's size for its client area in twips at the form's DPI.
-SIZE Form::WindowSize() const
+// The window's size for its client area in twips at `dpi`.
+SIZE Form::WindowSize(int dpi) const
 {
     Design design = GetDesign();
-    RECT client = Pixels({0, 0, design.clientWidth, design.clientHeight});
-    RECT frame = FrameForDpi(hwnd_, {client.right, client.bottom}, dpi_);
+    SIZE client{PixelsFromTwips(design.clientWidth, dpi), PixelsFromTwips(design.clientHeight, dpi)};
+    RECT frame = FrameForDpi(hwnd_, client, dpi);
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
 void Form::Place(POINT topLeft)
 {
-    SIZE size = WindowSize();
+    SIZE size = WindowSize(dpi_);
     SetWindowPos(hwnd_, nullptr, topLeft.x, topLeft.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -359,6 +359,14 @@ INT_PTR Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         SetBkColor(dc, GetSysColor(control->backColor));
         return reinterpret_cast<INT_PTR>(GetSysColorBrush(control->backColor));
     }
+    case WM_GETDPISCALEDSIZE:
+        // Asked before a move to a monitor of that DPI: the size WM_DPICHANGED will give the
+        // form there, so that the rectangle Windows then suggests is the one it takes. A dialog
+        // procedure hands a message's result over in DWLP_MSGRESULT.
+        if (!lParam) return FALSE;
+        *reinterpret_cast<SIZE*>(lParam) = WindowSize(SaneDpi(int(wParam)));
+        SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
+        return TRUE;
     case WM_DPICHANGED:
         // The new DPI, and where Windows suggests the window goes; a test may send any values.
         ApplyDpi(SaneDpi(HIWORD(wParam)), reinterpret_cast<const RECT*>(lParam));

@@ -62,7 +62,7 @@ private:
     HFONT Font(FontKind kind);
     RECT Pixels(TwipsRect rect) const;
     void LoadIcons();
-    SIZE WindowSize() const;
+    SIZE WindowSize(int dpi) const;
     void Place(POINT topLeft);
     void ApplyDpi(int dpi, const RECT* suggested);
     void PlaceControls();

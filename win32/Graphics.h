@@ -16,6 +16,12 @@ int WindowDpi(HWND hwnd);
 // form can be created at any DPI on a system with one monitor.
 void PretendWindowDpi(int dpi);
 
+// Windows 10 1703 asks a window for its size at a new DPI before moving it there; the headers
+// give the message only to programs that require that Windows.
+#ifndef WM_GETDPISCALEDSIZE
+#define WM_GETDPISCALEDSIZE 0x02E4
+#endif
+
 // A DPI from a system message, brought within what a monitor can have (72 to 480).
 int SaneDpi(int dpi);
 

@@ -5,21 +5,25 @@
 #include <commctrl.h>
 
 #include <cstring>
-#include <string>
 
 #include "win32/Controls.h"
+#include "win32/PrivateClipboard.h"
 
 namespace {
 
-// Memory for the clipboard holding `size` bytes; null when there is none.
-HGLOBAL ClipboardMemory(const void* data, size_t size)
+// Hands a copy of the bytes to the clipboard in that format; false when memory for it cannot be
+// had or the clipboard refuses it.
+bool SetClipboardBytes(UINT format, const void* data, size_t size, ClipboardSetData setData)
 {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (void* bytes = memory ? GlobalLock(memory) : nullptr) {
+    void* bytes = memory ? GlobalLock(memory) : nullptr;
+    if (bytes) {
         std::memcpy(bytes, data, size);
         GlobalUnlock(memory);
+        if (setData(format, memory)) return true;  // the clipboard owns the memory now
     }
-    return memory;
+    if (memory) GlobalFree(memory);
+    return false;
 }
 
 // Another program may hold the clipboard open for a moment; it is tried for about 100 ms.
@@ -30,27 +34,6 @@ bool OpenClipboardBriefly(HWND owner)
         Sleep(10);
     }
     return false;
-}
-
-// Puts the text on the clipboard with the formats that ask Windows not to keep it in
-// clipboard history nor send it to the cloud clipboard; false when nothing was put there.
-bool CopyPrivately(HWND owner, const std::wstring& text)
-{
-    if (!OpenClipboardBriefly(owner)) return false;
-    bool copied = false;
-    if (EmptyClipboard()) {
-        HGLOBAL unicode = ClipboardMemory(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-        copied = unicode && SetClipboardData(CF_UNICODETEXT, unicode);
-        if (!copied && unicode) GlobalFree(unicode);
-        const DWORD no = 0;
-        for (const wchar_t* format : {L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory",
-                                      L"CanUploadToCloudClipboard"}) {
-            HGLOBAL value = copied ? ClipboardMemory(&no, sizeof no) : nullptr;
-            if (value && !SetClipboardData(RegisterClipboardFormatW(format), value)) GlobalFree(value);
-        }
-    }
-    CloseClipboard();
-    return copied;
 }
 
 // Copies the selection privately; a cut then removes it, but only once it is on the clipboard.
@@ -85,5 +68,21 @@ LRESULT CALLBACK CopyOnRequest(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 }
 
 }  // namespace
+
+bool CopyPrivately(HWND owner, const std::wstring& text, ClipboardSetData setData)
+{
+    if (!OpenClipboardBriefly(owner)) return false;
+    bool emptied = EmptyClipboard();
+    bool copied =
+        emptied && SetClipboardBytes(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t), setData);
+    const DWORD no = 0;
+    for (const wchar_t* format : {L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory",
+                                  L"CanUploadToCloudClipboard"})
+        copied = copied && SetClipboardBytes(RegisterClipboardFormatW(format), &no, sizeof no, setData);
+    // The text without all three could reach clipboard history or the cloud: then nothing at all.
+    if (emptied && !copied) EmptyClipboard();
+    CloseClipboard();
+    return copied;
+}
 
 void TextBox::KeepCopiesPrivate() { SetWindowSubclass(hWnd(), CopyOnRequest, 0, 0); }

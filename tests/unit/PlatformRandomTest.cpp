@@ -1,4 +1,5 @@
 #include "portable/Random.h"
+#include "win32/Handles.h"
 #include "win32/SystemLibrary.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -43,6 +45,17 @@ TEST(PlatformRandom, SystemEntropyMakesSameInstantSeedsDiffer)
     EXPECT_NE(std::vector<uint8_t>(bytes, bytes + 64), std::vector<uint8_t>(64, 0));
 }
 
+// The volume and index that name a file on this system, whichever path reaches it: a 32-bit
+// process on 64-bit Windows is shown System32 but may see its system DLLs loaded from SysWOW64.
+std::tuple<DWORD, DWORD, DWORD> FileIdentity(const std::wstring& path)
+{
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    UniqueFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    EXPECT_TRUE(GetFileInformationByHandle(file.get(), &info)) << "no identity for the file " << path;
+    return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
 }  // namespace
 
 // A DLL beside the exe is never what LoadSystemLibrary loads, though the default search finds it.
@@ -58,13 +71,15 @@ TEST(SystemLibrary, IgnoresTheExesOwnFolder)
     HMODULE found = LoadLibraryW(L"zorkplanted.dll");
     EXPECT_NE(found, nullptr) << "the test's DLL does not load at all";
     if (found) FreeLibrary(found);
+    std::wstring systemBcrypt = std::wstring(system) + L"\\bcrypt.dll";
+    EXPECT_NE(FileIdentity(planted), FileIdentity(systemBcrypt)) << "a copy taken for the system's file";
     DeleteFileW(planted.c_str());
 
     HMODULE bcrypt = LoadSystemLibrary(L"bcrypt.dll");
     ASSERT_NE(bcrypt, nullptr);
     wchar_t loaded[MAX_PATH];
     ASSERT_NE(GetModuleFileNameW(bcrypt, loaded, MAX_PATH), 0u);
-    EXPECT_EQ(_wcsnicmp(loaded, system, wcslen(system)), 0) << "loaded from elsewhere";
+    EXPECT_EQ(FileIdentity(loaded), FileIdentity(systemBcrypt)) << "loaded from elsewhere: " << loaded;
 }
 
 // The full path that loads a system DLL where the search flags are unknown (Windows 7

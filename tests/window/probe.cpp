@@ -8,6 +8,11 @@
 //   idle HWND                        whether the window answers messages and has nothing left to paint
 //   close HWND                       posts WM_CLOSE
 //   click HWND                       BM_CLICK, sent
+//   press HWND                       WM_COMMAND with BN_CLICKED (STN_CLICKED for a label) from the control,
+//                                    posted to its parent: a click that needs no activation
+//   capture HWND                     the window's pixels as the system draws them (under Wine its client
+//                                    area): width, height and the rows top first, in hex, three bytes
+//                                    (blue, green, red) a pixel
 //   copy HWND [MS]                   selects the whole text of an edit box and sends it WM_COPY; with MS, holds
 //                                    the clipboard that long while the copy waits, as a clipboard manager would
 //   clipboard                        the clipboard's formats by name, its text, and the DWORD value of each
@@ -24,6 +29,12 @@
 #include <vector>
 
 #include "tests/window/probe.h"
+#include "win32/Handles.h"
+
+// Windows 8.1 and later; the headers give it only to programs that require that Windows.
+#ifndef PW_RENDERFULLCONTENT
+#define PW_RENDERFULLCONTENT 0x00000002
+#endif
 
 std::string Utf8(const std::wstring& w)
 {
@@ -205,9 +216,19 @@ std::string WindowJson(HWND h)
         .str();
 }
 
+// A clipboard listener opens the clipboard after each change; it is tried for about a second.
+bool OpenClipboardSoon()
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (OpenClipboard(nullptr)) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
 std::string ClipboardJson()
 {
-    if (!OpenClipboard(nullptr)) return Error("clipboard busy");
+    if (!OpenClipboardSoon()) return Error("clipboard busy");
     std::string formats = "[", values = "{", text = "null";
     for (UINT format = 0; (format = EnumClipboardFormats(format)) != 0;) {
         wchar_t name[256] = L"";
@@ -224,6 +245,47 @@ std::string ClipboardJson()
     }
     CloseClipboard();
     return Obj()("formats", formats + "]")("text", text)("values", values + "}").str();
+}
+
+// PrintWindow renders the whole window, frame included, even where other windows cover it;
+// PW_RENDERFULLCONTENT, which only the headers document, asks for it as the desktop composes it
+// (where it is refused, the window draws itself through WM_PRINT). Wine cannot render another
+// process's window into this process's DC, and without a window manager it draws no frame:
+// there the client area is copied from the screen.
+std::string Capture(HWND h, bool underWine)
+{
+    if (!IsWindow(h)) return Error("no such window");
+    RECT r{};
+    if (underWine) {
+        GetClientRect(h, &r);
+        MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    } else {
+        GetWindowRect(h, &r);
+    }
+    int width = r.right - r.left, height = r.bottom - r.top;
+    WindowDC screen(nullptr);
+    UniqueHandle<HDC, DeleteDC> memory(CreateCompatibleDC(screen.get()));
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // top row first
+    void* bits = nullptr;
+    UniqueHandle<HBITMAP, DeleteObject> dib(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib.get()) return Error("no bitmap");
+    SelectedObject selected(memory.get(), dib.get());
+    bool drawn = underWine ? BitBlt(memory.get(), 0, 0, width, height, screen.get(), r.left, r.top, SRCCOPY)
+                           : PrintWindow(h, memory.get(), PW_RENDERFULLCONTENT) || PrintWindow(h, memory.get(), 0);
+    if (!drawn) return Error("the window could not be captured");
+    GdiFlush();
+    static const char digits[] = "0123456789abcdef";
+    std::string pixels;
+    pixels.reserve(size_t(width) * height * 6);
+    const auto* bgra = static_cast<const unsigned char*>(bits);
+    for (size_t i = 0; i < size_t(width) * height * 4; ++i) {
+        if (i % 4 == 3) continue;  // the fourth byte is unused
+        pixels += digits[bgra[i] >> 4];
+        pixels += digits[bgra[i] & 15];
+    }
+    return Obj()("width", Json((long long)width))("height", Json((long long)height))("pixels", "\"" + pixels + "\"")
+        .str();
 }
 
 // Runs LoadLibraryW in the other process, as a component of it loading a DLL by that name would.
@@ -270,6 +332,13 @@ std::string Run(const std::vector<std::string>& args, MoreCommands more)
             bool ok = SendMessageTimeoutW(ToHwnd(args.at(1)), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 60000, &r) != 0;
             return Obj()("ok", Json(ok)).str();
         }
+        if (cmd == "press") {
+            HWND control = ToHwnd(args.at(1));
+            WPARAM command = MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED);
+            return Obj()("ok", Json(PostMessageW(GetParent(control), WM_COMMAND, command, LPARAM(control)) != 0)).str();
+        }
+        if (cmd == "capture")
+            return Capture(ToHwnd(args.at(1)), GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"));
         if (cmd == "dpi-changed") {
             WPARAM dpi = std::stoul(args.at(2));
             DWORD_PTR r = 0;
@@ -284,7 +353,7 @@ std::string Run(const std::vector<std::string>& args, MoreCommands more)
             bool ok = SendMessageTimeoutW(box, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, kTimeoutMs, &r) != 0;
             if (held) {
                 // The copy is posted, so that it meets the clipboard held and waits for it.
-                ok = ok && OpenClipboard(nullptr) && PostMessageW(box, WM_COPY, 0, 0);
+                ok = ok && OpenClipboardSoon() && PostMessageW(box, WM_COPY, 0, 0);
                 Sleep(held);
                 CloseClipboard();
             } else {
@@ -294,11 +363,11 @@ std::string Run(const std::vector<std::string>& args, MoreCommands more)
         }
         if (cmd == "clipboard") return ClipboardJson();
         if (cmd == "clear-clipboard") {
-            bool ok = OpenClipboard(nullptr) && EmptyClipboard();
+            bool ok = OpenClipboardSoon() && EmptyClipboard();
             CloseClipboard();
             return Obj()("ok", Json(ok)).str();
         }
-        if (cmd == "hold-clipboard") return Obj()("ok", Json(OpenClipboard(nullptr) != 0)).str();
+        if (cmd == "hold-clipboard") return Obj()("ok", Json(OpenClipboardSoon())).str();
         if (cmd == "release-clipboard") return Obj()("ok", Json(CloseClipboard() != 0)).str();
         if (cmd == "load-library") return LoadLibraryIn(DWORD(std::stoul(args.at(1))), Wide(args.at(2)));
         if (more) return more(args);

@@ -406,6 +406,10 @@ class InProcessTest(WindowTest):
                     self.assertEqual(code, 0, f.read())
 
 
+def notepad_windows():
+    return SESSION.probe("state", "notepad.exe")["windows"]
+
+
 class AboutTest(WindowTest):
     def shown_about(self, app):
         # The window is visible before its activation has placed the focus: wait for both.
@@ -434,15 +438,15 @@ class AboutTest(WindowTest):
         app.wait(lambda: (a := app.about()) and not a.visible, "the About window hidden")
         self.assertTrue(app.main().enabled)
         self.assertEqual(app.about().hwnd, about.hwnd, "hiding keeps the window")
-        app.wait(lambda: app.main().foreground, "the main window active, not another program's")
+        wait_for(lambda: app.main().foreground, "the main window active, not another program's",
+                 last=lambda: (app.summary(), [(w["title"], w["foreground"]) for w in notepad_windows()]))
 
     def test_modal_window_shown_hidden_and_reused(self):
         # Another program's window, which Windows activates when About hides before its owner is enabled.
         notepad = SESSION.spawn(["notepad"], "notepad")
         self.addCleanup(notepad.wait)
         self.addCleanup(notepad.kill)
-        wait_for(lambda: any(w["visible"] for w in SESSION.probe("state", "notepad.exe")["windows"]),
-                 "another program's window")
+        wait_for(lambda: any(w["visible"] for w in notepad_windows()), "another program's window")
         app = self.start()
         app.click(app.main().child(ABOUT))
         about = self.shown_about(app)

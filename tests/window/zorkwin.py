@@ -247,7 +247,7 @@ class App:
 
     def summary(self):
         """The shown windows in short, for failure messages."""
-        return [{"title": w.title, "enabled": w.enabled, "focus": w.focus_index(),
+        return [{"title": w.title, "enabled": w.enabled, "foreground": w.foreground, "focus": w.focus_index(),
                  "controls": [(c["index"], (c["text"] or "")[:40], c["check"], c["enabled"], c["visible"])
                               for c in w.children]}
                 for w in self.windows() if w.visible]

@@ -445,6 +445,9 @@ class AboutTest(WindowTest):
         app.wait(lambda: (a := app.about()) and not a.visible, "the About window hidden")
         self.assertTrue(app.main().enabled)
         self.assertEqual(app.about().hwnd, about.hwnd, "hiding keeps the window")
+        self.in_front(app)
+
+    def in_front(self, app):
         wait_for(lambda: app.main().foreground, "the main window active, not another program's",
                  last=lambda: (app.summary(), [(w["title"], w["foreground"]) for w in notepad_windows()]))
 
@@ -491,6 +494,8 @@ class AboutTest(WindowTest):
         self.press(app, "alt+F4")
         app.wait(lambda: app.about() is None, "the About window destroyed")
         self.assertTrue(app.main().enabled)
+        # Closed, it hands the activation back too; and the next click meets a settled main window.
+        self.in_front(app)
         app.click(app.main().child(ABOUT))
         fresh = self.shown_about(app)
         self.assertNotEqual(fresh.hwnd, about.hwnd)

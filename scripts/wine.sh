@@ -28,15 +28,17 @@ server_running() {
 
 (
   flock 9
-  # A prefix is new until its first wineboot has finished. Not system.reg: the server writes
-  # that only some 30 s later, and a second wineboot meanwhile starts a second set of Wine's
-  # services, whose device host then crashes and Wine's debugger window takes the foreground.
+  # A prefix is new until its first start has finished; not until system.reg exists, which the
+  # server writes only some 30 s later.
   new=0
   [ -f "$WINEPREFIX/.initialised" ] || [ -f "$WINEPREFIX/system.reg" ] || new=1
   if [ $new = 1 ] || ! server_running; then
     # 9>&-: the daemons must not inherit the lock either.
     wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
-    wineboot -i </dev/null >/dev/null 2>&1 9>&-
+    # Any program's start sets up the prefix and starts the background processes, once. An explicit
+    # wineboot would start a second set of Wine's services, whose device host then crashes, and
+    # Wine's debugger window takes the foreground from whatever program runs.
+    wine cmd /c exit </dev/null >/dev/null 2>&1 9>&-
     touch "$WINEPREFIX/.initialised"
   fi
   # ZORK_DPI=144 makes a new prefix a 144-dpi system (for high-DPI runs, in a prefix of their own).

@@ -434,13 +434,6 @@ class AboutTest(WindowTest):
         self.assertLessEqual(abs((al + ar) - (ml + mr)), 2, "centred over the main window")
         self.assertLessEqual(abs((at + ab) - (mt + mb)), 2, "centred over the main window")
 
-    def press(self, app, *keys):
-        """Keys for the About window, typed with X's focus on the main window: Wine hands them to the
-        active window all the same. With X's focus on the About window itself, X would move it to
-        the root window when About goes (no window manager moves it on), and Wine's desktop then
-        takes the foreground a moment later, racing whatever the test checks next."""
-        app.keys(app.main(), *keys)
-
     def hidden(self, app, about):
         app.wait(lambda: (a := app.about()) and not a.visible, "the About window hidden")
         self.assertTrue(app.main().enabled)
@@ -467,7 +460,7 @@ class AboutTest(WindowTest):
         app.click(main.child(GENERATE))
         app.click(main.child(SPECIAL))
         app.keys(main, "alt+s")
-        self.press(app, "Return")
+        app.keys(about, "Return")
         self.hidden(app, about)
         main = app.main()
         self.assertEqual(main.child(PASSWD)["text"], "")
@@ -485,13 +478,12 @@ class AboutTest(WindowTest):
                 if dismiss == "mouse":
                     app.click(again.child(ABOUT_OK))
                 else:
-                    self.press(app, dismiss)
+                    app.keys(again, dismiss)
                 self.hidden(app, about)
 
         # Closing it (Alt+F4, as the close box) destroys it; the next showing creates it anew.
         app.keys(app.main(), "alt+a")
-        self.shown_about(app)
-        self.press(app, "alt+F4")
+        app.keys(self.shown_about(app), "alt+F4")
         app.wait(lambda: app.about() is None, "the About window destroyed")
         self.assertTrue(app.main().enabled)
         # Closed, it hands the activation back too; and the next click meets a settled main window.
@@ -514,7 +506,7 @@ class AboutTest(WindowTest):
         about = self.shown_about(app)
         self.assertEqual(about.title, "O aplikaci")
         self.check_about(app, about)
-        self.press(app, "Escape")
+        app.keys(about, "Escape")
         self.hidden(app, about)
 
 

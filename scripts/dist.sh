@@ -159,6 +159,8 @@ for f in src/build/dist/zorkMIX.exe $(cd "$one" && echo out/*.zip) out/SHA256SUM
   fi
 done
 echo "dist: --check passed: the two builds are byte-identical"
+# The release exe's header and imports, whichever architecture build/win has on this machine.
+python3 tests/exe_header.py i686-w64-mingw32-objdump "$one/src/build/dist/zorkMIX.exe"
 
 # The first build signed the maintainer's way, with a throwaway self-signed certificate made
 # here (no time stamp: no network). The signed exe must verify against that certificate and

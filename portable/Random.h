@@ -1,5 +1,6 @@
 #pragma once
-// Portable core: the program's one random sequence: Rnd() draws, Randomize() re-seeds from the timer.
+// Portable core: the program's one random sequence: Rnd() draws, Randomize() re-seeds from the
+// timer and the system's random bytes.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +11,7 @@
 class RandomSource {
 public:
     virtual float Rnd() = 0;         // next value, 0 <= r < 1, a multiple of 2^-24
-    virtual void Randomize() = 0;    // re-seed from the system timer
+    virtual void Randomize() = 0;    // re-seed from the timer, mixing in system random bytes
 protected:
     ~RandomSource() = default;
 };

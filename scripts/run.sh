@@ -2,8 +2,9 @@
 # Builds zorkMIX and runs it under Wine.
 # With a display ($DISPLAY set) the program opens there and this script returns when it ends.
 # Without one it runs on an Xvfb of its own inside a Wine desktop (so the window has its title bar),
-# saves screenshots of the main window in Czech and, after the pointer has passed over every
-# control and clicked "EN", in English (build/win/zorkMIX.png, build/win/zorkMIX-en.png),
+# saves four screenshots of the main window: in Czech, in English after the pointer has passed
+# over every control and clicked "EN", then as Windows shows it moved to a monitor of another DPI
+# and back (build/win/zorkMIX.png, zorkMIX-en.png, zorkMIX-en-moved.png, zorkMIX-en-back.png),
 # prints their paths and ends everything it started (tests/window/run_session.py).
 # ZORK_DPI=144 runs it on a 144-dpi system, in a Wine prefix of its own (files *-144dpi*.png);
 # ZORK_LOCALE=cs_CZ.UTF-8 on a Czech Windows (code page 1250, its MS Sans Serif), also in a

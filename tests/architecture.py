@@ -5,16 +5,26 @@ Usage: architecture.py SOURCE_FOLDER
 
 Fails, naming the files, on
 - an include cycle between units (a .h and its .cpp are one unit);
-- a portable-core file (portable/, generator/, texts/) that includes anything but the
-  C++ standard library (<name> without ".h", so no <windows.h>, <bcrypt.h>, <unistd.h>, ...)
-  and the core's own files;
-- posix/ including win32/, or win32/ including posix/.
+- a portable-core file (portable/, generator/, texts/) that includes a system header
+  (<name.h>: no <windows.h>, <bcrypt.h>, <unistd.h>, ...; C++ standard headers are fine);
+- an include against the one-way rule: each folder includes only its own files and those of the
+  folders LAYERS gives it (windows/ -> win32/ -> portable/, windows/ -> generator/, texts/ ->
+  portable/; posix/ stands in for win32/, and the two never include each other).
 """
 import pathlib
 import re
 import sys
 
-FOLDERS = ("portable", "posix", "win32", "generator", "texts", "windows")
+# What each folder may include besides itself.
+LAYERS = {
+    "windows": ("win32", "generator", "texts", "portable"),
+    "win32": ("portable",),
+    "posix": ("portable",),
+    "generator": ("portable",),
+    "texts": ("portable",),
+    "portable": (),
+}
+FOLDERS = tuple(LAYERS)
 CORE = ("portable/", "generator/", "texts/")
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 
@@ -37,12 +47,11 @@ def main(root):
                 if is_core(name) and target.endswith(".h"):
                     problems.append(f"{name} includes <{target}>: the portable core takes only C++ standard headers")
                 continue
-            if is_core(name) and not is_core(target):
-                problems.append(f'{name} includes "{target}": the portable core includes only the core')
-            for a, b in (("posix/", "win32/"), ("win32/", "posix/")):
-                if name.startswith(a) and target.startswith(b):
-                    problems.append(f'{name} includes "{target}": the native and the Win32 runtime never include each other')
-            if target.split("/")[0] in FOLDERS and target.rsplit(".", 1)[0] != unit:
+            source, layer = name.split("/")[0], target.split("/")[0]
+            if layer != source and layer not in LAYERS[source]:
+                allowed = "".join(f", {f}/" for f in LAYERS[source])
+                problems.append(f'{name} includes "{target}": {source}/ includes only its own files{allowed}')
+            if layer in FOLDERS and target.rsplit(".", 1)[0] != unit:
                 graph[unit].add(target.rsplit(".", 1)[0])
 
     # Depth-first search; a unit met again while still on the path closes a cycle.

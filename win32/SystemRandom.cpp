@@ -15,7 +15,7 @@ namespace {
 using GenRandom = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE, PUCHAR, ULONG, ULONG);
 
 // bcrypt.dll is not one Windows always takes from its system folder, so it is loaded from
-// there at the first re-seed instead of being imported.
+// there when the generator is first used (the first draw takes its key) instead of being imported.
 GenRandom SystemGenRandom()
 {
     static const GenRandom function = SystemFunction<GenRandom>(L"bcrypt.dll", "BCryptGenRandom");

@@ -49,7 +49,7 @@ def main():
     parser = argparse.ArgumentParser()
     for name in ("--exe", "--probe", "--wine", "--prefix"):
         parser.add_argument(name, required=True)
-    parser.add_argument("--shots", required=True, help="the screenshots are SHOTS.png and SHOTS-en.png")
+    parser.add_argument("--shots", required=True, help="the screenshots are SHOTS.png, SHOTS-en.png, SHOTS-en-moved.png and SHOTS-en-back.png")
     args = parser.parse_args()
     # A plain kill still ends Wine and Xvfb through the clean-up below.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("run: stopped"))

@@ -285,7 +285,14 @@ class Checks:
             shutil.copy2(self.beside("SpecChar.txt"), folder)
             shutil.copy2(self.beside("bcrypt.dll"), folder)
             proc = start(folder)
-        main = wait_for(lambda: self.shown(report=False), "the main window", 30)
+
+        def main_window():
+            report = self.shown(report=True)
+            if report:
+                raise Failed("an error report instead of the main window: "
+                             + " ".join(c["text"] or "" for c in report["children"]))
+            return self.shown(report=False)
+        main = wait_for(main_window, "the main window", 30)
         box = next(c for c in main["children"] if c["id"] == PASSWD_ID)
         generate = next(c for c in main["children"] if c["id"] == GENERATE_ID)
         wait_for(lambda: self.probe("clear-clipboard")["ok"], "the clipboard emptied", 30, last=lambda: "clipboard busy")

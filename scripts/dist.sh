@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Release: builds zorkMIX.exe and writes dist/zorkMIX-<version>-win32.zip and dist/SHA256SUMS.
+# Release: builds zorkMIX.exe and writes dist/zorkMIX-<version>-win32.zip, its package manifests
+# (dist/winget/, three files, and Scoop's dist/zorkmix.json; scripts/manifests.py) and dist/SHA256SUMS.
 # <version> is the ProductVersion of the exe's own version record. One commit gives the same
 # bytes in any folder at any time: the exe holds no link time and no folder names, and the zip
 # has a fixed entry order, fixed permissions and one time for every entry (the last commit's,
@@ -10,7 +11,9 @@
 # exe's Authenticode digest (scripts/authenticode.py) that of the unsigned build.
 # Usage: scripts/dist.sh           build in build/dist and write dist/
 #        scripts/dist.sh --check   build twice, in two fresh folders, and fail where they differ;
-#                                  sign the first with a throwaway certificate and check the digest
+#                                  check the manifests (tests/manifests_check.cjs); sign the first
+#                                  with a throwaway certificate and check the digest; then leave
+#                                  the first, unsigned, in dist/ (what CI's Windows jobs install)
 set +x # tracing would print the password
 set -euo pipefail
 # The password stays in this shell: no child has it in its environment.
@@ -33,7 +36,7 @@ fi
 [ -n "$commit" ] || echo "dist: uncommitted changes or no git checkout:" \
   "the result is not reproducible from a commit, and the zip names none" >&2
 
-# pack SOURCES BUILD OUT: writes the zip and SHA256SUMS for BUILD/zorkMIX.exe into OUT.
+# pack SOURCES BUILD OUT: writes the zip, the manifests and SHA256SUMS for BUILD/zorkMIX.exe into OUT.
 pack() {
   python3 "$root/scripts/pack_release.py" "$@" "$epoch" "$commit"
 }
@@ -96,6 +99,12 @@ sign() {
   fi
 }
 
+# publish OUT: moves what pack wrote into OUT to dist/, in place of an earlier release's.
+publish() {
+  rm -rf dist/winget
+  mv "$1"/*.zip "$1/winget" "$1/zorkmix.json" "$1/SHA256SUMS" dist/
+}
+
 tmp=''
 trap '[ -z "$tmp" ] || rm -rf "$tmp"' EXIT
 
@@ -122,8 +131,7 @@ if [ -z "${1:-}" ]; then
     exe=$tmp/signed
   fi
   pack "$root" "$exe" "$tmp"
-  mv "$tmp"/*.zip dist/
-  mv "$tmp/SHA256SUMS" dist/
+  publish "$tmp"
   [ -z "$ZORK_SIGN_PKCS12" ] ||
     echo "dist: zorkMIX.exe signed; its Authenticode digest, the unsigned build's: $(digest "$exe/zorkMIX.exe")"
   cat dist/SHA256SUMS
@@ -146,7 +154,7 @@ two=$tmp/second-build-folder
 release "$one"
 (umask 077; TZ=XST-5:45 release "$two" --touch)
 
-for f in src/build/dist/zorkMIX.exe $(cd "$one" && echo out/*.zip) out/SHA256SUMS; do
+for f in src/build/dist/zorkMIX.exe $(cd "$one" && echo out/*.zip out/winget/* out/zorkmix.json) out/SHA256SUMS; do
   if ! diff=$(cmp -- "$one/$f" "$two/$f" 2>&1); then
     case $diff in
       *' differ: byte '*) at=${diff##* byte }; at=$((${at%%,*} - 1)); printf -v at 'offset %d (0x%x)' "$at" "$at" ;;
@@ -158,7 +166,8 @@ for f in src/build/dist/zorkMIX.exe $(cd "$one" && echo out/*.zip) out/SHA256SUM
     exit 1
   fi
 done
-echo "dist: --check passed: the two builds are byte-identical"
+echo "dist: --check passed: the two builds are byte-identical, their manifests too"
+node tests/manifests_check.cjs "$one/out"
 # The release exe's header and imports, whichever architecture build/win has on this machine.
 python3 tests/exe_header.py i686-w64-mingw32-objdump "$one/src/build/dist/zorkMIX.exe"
 
@@ -206,4 +215,7 @@ if ! grep -qx "$(sha256sum <"$signed" | cut -d' ' -f1)  zorkMIX-[0-9.]*/zorkMIX\
 fi
 echo "dist: --check passed: signed with a throwaway certificate, the exe verifies and keeps the" \
   "unsigned build's Authenticode digest, $unsigned (scripts/authenticode.py and osslsigncode agree)"
-cat "$one/out/SHA256SUMS"
+mkdir -p dist
+publish "$one/out"
+echo "dist: the first build, unsigned, is in dist/:"
+cat dist/SHA256SUMS

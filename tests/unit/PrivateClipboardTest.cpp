@@ -37,8 +37,9 @@ TEST(PrivateClipboard, TextOnlyWithAllThreeFormats)
         EXPECT_EQ(CopyPrivately(owner, L"k7#Qx", SetDataRefusing), !row);
         if (row) {
             EXPECT_EQ(CountClipboardFormats(), 0) << "something left on the clipboard";
-        } else if (OpenClipboard(owner)) {
+        } else {
             // Each privacy format says no (0).
+            ASSERT_TRUE(OpenClipboard(owner));
             for (size_t i = 2; i < std::size(rows); ++i) {
                 HANDLE data = GetClipboardData(formatOf(rows[i]));
                 const auto* value = data ? static_cast<const DWORD*>(GlobalLock(data)) : nullptr;

@@ -38,13 +38,12 @@ TEST(PrivateClipboard, TextOnlyWithAllThreeFormats)
         if (row) {
             EXPECT_EQ(CountClipboardFormats(), 0) << "something left on the clipboard";
         } else {
-            // Each privacy format says no (0).
             ASSERT_TRUE(OpenClipboard(owner));
             for (size_t i = 2; i < std::size(rows); ++i) {
                 HANDLE data = GetClipboardData(formatOf(rows[i]));
-                const auto* value = data ? static_cast<const DWORD*>(GlobalLock(data)) : nullptr;
-                EXPECT_EQ(value ? *value : 1u, 0u) << rows[i];
-                if (value) GlobalUnlock(data);
+                const auto* value = static_cast<const DWORD*>(GlobalLock(data));
+                EXPECT_TRUE(value && *value == 0) << rows[i] << " is not 0";
+                GlobalUnlock(data);
             }
             CloseClipboard();
         }
@@ -71,15 +70,14 @@ TEST(PrivateClipboard, CutWaitsForABusyClipboard)
             SetEvent(opened);
             Sleep(held);
             CloseClipboard();
-            DestroyWindow(window);
-        });
+        });  // its window goes with the thread
         WaitForSingleObject(opened, INFINITE);
         SendMessageW(box, WM_CUT, 0, 0);
         holder.join();
         CloseHandle(opened);
         wchar_t text[16] = L"";
         GetWindowTextW(box, text, 16);
-        EXPECT_STREQ(text, left) << "clipboard held for " << held << " ms";
+        EXPECT_STREQ(text, left) << "the clipboard held for " << held << " ms";
     }
 }
 

@@ -334,19 +334,6 @@ TEST_F(Windows, NameTheTextBoxesForScreenReaders)
     }
 }
 
-// The width and height of the window's icon of that kind, from its bitmaps.
-std::array<LONG, 2> IconSize(HWND form, WPARAM which)
-{
-    ICONINFO info{};
-    BITMAP bitmap{};
-    if (GetIconInfo(reinterpret_cast<HICON>(SendMessageW(form, WM_GETICON, which, 0)), &info)) {
-        GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-    }
-    return {bitmap.bmWidth, bitmap.bmHeight};
-}
-
 // What a form's DPI decides: its client size, its small and big icons' sizes, and each control's
 // place, size and font.
 using Layout = std::vector<std::pair<std::array<LONG, 4>, FontInUse>>;
@@ -355,9 +342,19 @@ Layout LayoutOf(HWND form)
 {
     RECT client{};
     GetClientRect(form, &client);
-    auto [smallWidth, smallHeight] = IconSize(form, ICON_SMALL);
-    auto [bigWidth, bigHeight] = IconSize(form, ICON_BIG);
-    Layout layout{{{0, 0, client.right, client.bottom}, {}}, {{smallWidth, smallHeight, bigWidth, bigHeight}, {}}};
+    std::array<LONG, 4> icons{};  // the small icon's width and height, then the big one's
+    for (int big : {0, 1}) {
+        ICONINFO info{};
+        BITMAP bitmap{};
+        HICON icon = reinterpret_cast<HICON>(SendMessageW(form, WM_GETICON, big ? ICON_BIG : ICON_SMALL, 0));
+        if (GetIconInfo(icon, &info)) {
+            GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+            DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+        }
+        icons[2 * big] = bitmap.bmWidth, icons[2 * big + 1] = bitmap.bmHeight;
+    }
+    Layout layout{{{0, 0, client.right, client.bottom}, {}}, {icons, {}}};
     for (HWND control : Children(form)) {
         RECT box{};
         GetWindowRect(control, &box);

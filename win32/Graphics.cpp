@@ -8,7 +8,11 @@
 
 namespace {
 
-int pretendedDpi = 0;
+struct {
+    int dpi;
+    RECT monitor;
+    int monitorDpi;
+} pretended{};
 
 }  // namespace
 
@@ -26,12 +30,17 @@ int WindowDpi(HWND hwnd)
 {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
     static const auto getDpiForWindow = LoadedFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
-    if (pretendedDpi) return pretendedDpi;
+    if (pretended.dpi) {
+        RECT box{};
+        GetWindowRect(hwnd, &box);
+        POINT centre{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+        return PtInRect(&pretended.monitor, centre) ? pretended.monitorDpi : pretended.dpi;
+    }
     UINT dpi = getDpiForWindow ? getDpiForWindow(hwnd) : 0;
     return dpi ? SaneDpi(int(dpi)) : ScreenDpi();
 }
 
-void PretendWindowDpi(int dpi) { pretendedDpi = dpi; }
+void PretendWindowDpi(int dpi, RECT monitor, int monitorDpi) { pretended = {dpi, monitor, monitorDpi}; }
 
 int SaneDpi(int dpi) { return std::clamp(dpi, 72, 480); }
 

@@ -13,8 +13,9 @@ int ScreenDpi();
 int WindowDpi(HWND hwnd);
 
 // Makes every window report `dpi`, as if on such a monitor (0: the monitor's own again), so a
-// form can be created at any DPI on a system with one monitor.
-void PretendWindowDpi(int dpi);
+// form can be created at any DPI on a system with one monitor; a window whose centre lies in
+// `monitor` reports `monitorDpi`, as if on a second monitor there.
+void PretendWindowDpi(int dpi, RECT monitor = {}, int monitorDpi = 0);
 
 // Windows 10 1703 asks a window for its size at a new DPI before moving it there; the headers
 // give the message only to programs that require that Windows.

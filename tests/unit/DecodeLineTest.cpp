@@ -66,3 +66,29 @@ TEST(DecodeLine, CharactersAsEditorsSaveThem)
     auto unpaired = [](std::string_view) -> std::u16string { return u"a\xD800" u"b\xDC00\xD83D\xDE00\xDBFF"; };
     EXPECT_EQ(DecodeLine("x", Unmarked, unpaired), u"ab😀");
 }
+
+// UTF-16 in either byte order: the line ends at its first CR or LF unit (CR LF, LF, CR), and a
+// byte 0A or 0D inside another unit is no break.
+TEST(DecodeLine, Utf16LineUpToItsBreak)
+{
+    using namespace std::string_literals;
+    struct Case {
+        std::string bytes;
+        std::u16string line;
+        size_t lineBreak;
+    } cases[] = {
+        {"\xFF\xFE" "a\0\x0A\x01\r\0\n\0"s, u"a\u010A", 6},
+        {"\xFF\xFE\xAC\x20\x0D\x0D\n\0"s, u"€\u0D0D", 6},
+        {"\xFF\xFE\r\0"s, u"", 2},
+        {"\xFE\xFF\x01\x0A\0a\0\r\0\n"s, u"\u010Aa", 6},
+        {"\xFE\xFF\x20\xAC\0\n"s, u"€", 4},
+        {"\xFE\xFF\x0D\x01\0\r"s, u"\u0D01", 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Hex(c.bytes));
+        const ByteOrderMark mark = ReadMark(c.bytes);
+        EXPECT_EQ(FindLineBreak(c.bytes, mark.length, mark.encoding), c.lineBreak);
+        std::string_view line = std::string_view(c.bytes).substr(2, c.lineBreak - 2);
+        EXPECT_EQ(DecodeLine(line, mark.encoding, Latin1), c.line);
+    }
+}

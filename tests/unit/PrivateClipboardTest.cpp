@@ -5,6 +5,10 @@
 
 #include <iterator>
 #include <string>
+#include <thread>
+#include <utility>
+
+#include "windows/frmGenerate.h"
 
 namespace {
 
@@ -33,11 +37,48 @@ TEST(PrivateClipboard, TextOnlyWithAllThreeFormats)
         EXPECT_EQ(CopyPrivately(owner, L"k7#Qx", SetDataRefusing), !row);
         if (row) {
             EXPECT_EQ(CountClipboardFormats(), 0) << "something left on the clipboard";
+        } else {
+            ASSERT_TRUE(OpenClipboard(owner));
+            for (size_t i = 2; i < std::size(rows); ++i) {
+                HANDLE data = GetClipboardData(formatOf(rows[i]));
+                const auto* value = static_cast<const DWORD*>(GlobalLock(data));
+                EXPECT_TRUE(value && *value == 0) << rows[i] << " is not 0";
+                GlobalUnlock(data);
+            }
+            CloseClipboard();
         }
         for (size_t i = 1; i < std::size(rows); ++i)
             EXPECT_EQ(IsClipboardFormatAvailable(formatOf(rows[i])) != 0, !row) << rows[i];
     }
     DestroyWindow(owner);
+}
+
+// Another program holds the clipboard for a moment: a cut waits for it and takes the text. Held
+// past the wait, the cut fails and the box keeps its text.
+TEST(PrivateClipboard, CutWaitsForABusyClipboard)
+{
+    frmGenerate main;
+    main.Load();
+    HWND box = FindWindowExW(main.hWnd(), nullptr, L"Edit", nullptr);  // the password box
+    for (auto [held, left] : {std::pair(50, L""), std::pair(500, L"k7#Qx")}) {
+        SetWindowTextW(box, L"k7#Qx");
+        SendMessageW(box, EM_SETSEL, 0, -1);
+        HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        std::thread holder([&, held = held] {
+            HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+            OpenClipboard(window);
+            SetEvent(opened);
+            Sleep(held);
+            CloseClipboard();
+        });  // its window goes with the thread
+        WaitForSingleObject(opened, INFINITE);
+        SendMessageW(box, WM_CUT, 0, 0);
+        holder.join();
+        CloseHandle(opened);
+        wchar_t text[16] = L"";
+        GetWindowTextW(box, text, 16);
+        EXPECT_STREQ(text, left) << "the clipboard held for " << held << " ms";
+    }
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // In-process checks of the real windows, which another process cannot make: the font in use,
-// captions visible up to their access key in both languages, one-line labels, and the text
-// boxes' accessible names, the frame's size, the layout after a change of DPI. test_windows.py runs it on its display at 96 and at
-// 144 dpi, on a Western and on a Czech Windows (ZORK_LOCALE, ZORK_DPI name the prefix's kind),
-// except the Western one at 96 dpi: tests/native_checks.py runs that, and in CI on Windows itself.
+// captions visible up to their access key in both languages, one-line labels, the text boxes'
+// accessible names, the frame's size, the layout and icons at each DPI, and the owner enabled
+// before About goes. test_windows.py runs it on its display at 96 and at 144 dpi, on a Western
+// and on a Czech Windows (ZORK_LOCALE, ZORK_DPI name the prefix's kind), except the Western one
+// at 96 dpi: tests/native_checks.py runs that, and in CI on Windows itself.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,6 +11,7 @@
 #include <oleacc.h>
 
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -227,6 +229,34 @@ TEST_F(Windows, ShowEveryCaptionUpToItsAccessKeyInBothLanguages)
     ExpectCaptionsVisible(about.hWnd());
 }
 
+// Whether the watched window's owner was enabled at each `watchedMessage` the window was sent.
+HWND watched;
+UINT watchedMessage;
+std::vector<bool> ownerEnabled;
+
+LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (sent->hwnd == watched && sent->message == watchedMessage && !(sent->message == WM_SHOWWINDOW && sent->wParam))
+        ownerEnabled.push_back(IsWindowEnabled(GetWindow(watched, GW_OWNER)));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The owner is enabled before About hides (OK, pressed by Esc) or is destroyed (its close box),
+// so that it can take the activation then.
+TEST_F(Windows, EnableTheOwnerBeforeAboutGoes)
+{
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, Watch, nullptr, GetCurrentThreadId());
+    for (auto [posted, seen] : {std::pair<UINT, UINT>(WM_COMMAND, WM_SHOWWINDOW), {WM_CLOSE, WM_DESTROY}}) {
+        about.Load(main.hWnd());
+        watched = about.hWnd(), watchedMessage = seen, ownerEnabled.clear();
+        PostMessageW(about.hWnd(), posted, IDCANCEL, 0);
+        about.ShowModal(main);
+        EXPECT_EQ(ownerEnabled, std::vector<bool>{true}) << (posted == WM_CLOSE ? "closed" : "OK");
+    }
+    UnhookWindowsHookEx(hook);
+}
+
 // The controls are cut where they overlap (test_windows.py clicks them); the frame lies under
 // them and keeps its designed place and size.
 TEST_F(Windows, KeepTheFrameWhole)
@@ -304,14 +334,27 @@ TEST_F(Windows, NameTheTextBoxesForScreenReaders)
     }
 }
 
-// What a form's DPI decides: its client size, and each control's place, size and font.
+// What a form's DPI decides: its client size, its small and big icons' sizes, and each control's
+// place, size and font.
 using Layout = std::vector<std::pair<std::array<LONG, 4>, FontInUse>>;
 
 Layout LayoutOf(HWND form)
 {
     RECT client{};
     GetClientRect(form, &client);
-    Layout layout{{{0, 0, client.right, client.bottom}, {}}};
+    std::array<LONG, 4> icons{};  // the small icon's width and height, then the big one's
+    for (int big : {0, 1}) {
+        ICONINFO info{};
+        BITMAP bitmap{};
+        HICON icon = reinterpret_cast<HICON>(SendMessageW(form, WM_GETICON, big ? ICON_BIG : ICON_SMALL, 0));
+        if (GetIconInfo(icon, &info)) {
+            GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+            DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+        }
+        icons[2 * big] = bitmap.bmWidth, icons[2 * big + 1] = bitmap.bmHeight;
+    }
+    Layout layout{{{0, 0, client.right, client.bottom}, {}}, {icons, {}}};
     for (HWND control : Children(form)) {
         RECT box{};
         GetWindowRect(control, &box);
@@ -333,9 +376,19 @@ TEST(DpiChange, LaysOutEachWindowAsIfCreatedAtTheNewDpi)
         PretendWindowDpi(dpi);
         frmGenerate main;
         main.Load();
+        // About goes over a main window on a monitor of that DPI whose corner is the main window's
+        // centre, the primary at 96: About starts on the primary and is placed over there first.
+        RECT box{};
+        GetWindowRect(main.hWnd(), &box);
+        if (dpi)
+            PretendWindowDpi(96, {(box.left + box.right) / 2, (box.top + box.bottom) / 2, LONG_MAX, LONG_MAX}, dpi);
         frmAbout about;
         about.Load(main.hWnd());
         created[dpi] = {LayoutOf(main.hWnd()), LayoutOf(about.hWnd())};
+        const int at = dpi ? dpi : Dpi();
+        const std::array<LONG, 4> icons = {MetricForDpi(SM_CXSMICON, at), MetricForDpi(SM_CYSMICON, at),
+                                           MetricForDpi(SM_CXICON, at), MetricForDpi(SM_CYICON, at)};
+        for (const Layout& layout : created[dpi]) EXPECT_EQ(layout[1].first, icons) << "icon sizes at " << at;
     }
     frmGenerate main;
     main.Load();

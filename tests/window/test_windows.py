@@ -17,7 +17,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from controls import (ABOUT, ABOUT_COUNT, ABOUT_IMAGE, ABOUT_OK, ABOUT_TITLE_LINE, BOTH, CANCEL, CS,  # noqa: E402
                       DASH, DIGITS, EN, FIRST, FRAME, GENERATE, LBL_LENGTH, LBL_PASSWD, LETTERS, LOWER, MAIN_COUNT,
                       MAXIMUM, MINIMUM, PASSWD, SPECIAL, UPPER, main_id)
-from zorkwin import App, Session, copy_exe, unix_to_windows, wait_for  # noqa: E402
+from probeclient import copy_exe, private_clipboard, wait_for  # noqa: E402
+from zorkwin import App, Session  # noqa: E402
 
 # The control each caption entry goes to, and the entries in both languages.
 CAPTIONED = [FRAME, LETTERS, LOWER, UPPER, BOTH, DIGITS, SPECIAL, FIRST, LBL_LENGTH, LBL_PASSWD, GENERATE, CANCEL,
@@ -565,29 +566,6 @@ class ErrorTest(WindowTest):
         app.type_into(MAXIMUM, "10")
         self.assert_password(self.generate(app), LOWERCASE + DIGIT_CHARS)
 
-    def test_unreadable_special_characters_end_the_start(self):
-        for name, content, number, description in [("missing", None, 53, "file not found"),
-                                                    ("empty", b"", 62, "input past end of file")]:
-            with self.subTest(name):
-                folder = self.temp_folder()
-                app = self.start(copy_exe(ARGS.exe, folder, content), wait_main=False)
-                main_seen = []
-
-                def report():
-                    if app.main(visible=True):
-                        main_seen.append(True)
-                    return app.report()
-
-                shown = app.wait(report, "the error report")
-                text = shown.text()
-                self.assertRegex(text, rf"\b{number}\b")
-                self.assertIn(description, text.lower())
-                expected_path = unix_to_windows(os.path.join(folder, "SpecChar.txt"))
-                self.assertIn(expected_path.lower()[2:], text.lower(), "the report names the file")
-                self.close_report(app, shown)
-                self.assertEqual(app.wait_exit(), exit_code(number))
-                self.assertEqual(main_seen, [], "the main window was shown")
-
     def test_no_secure_random_ends_the_program_without_a_password(self):
         # bcrypt.dll missing, and a stand-in in the system folder whose BCryptGenRandom fails.
         system_bcrypt = os.path.join(ARGS.prefix, "drive_c", "windows", "system32", "bcrypt.dll")
@@ -634,8 +612,7 @@ class ErrorTest(WindowTest):
 
 
 class DesktopTest(WindowTest):
-    PRIVATE = ("ExcludeClipboardContentFromMonitorProcessing", "CanIncludeInClipboardHistory",
-               "CanUploadToCloudClipboard")
+    """The keys and the context menu; the copy by message is the native checks'."""
 
     def select_password(self, app):
         app.keys(app.main())
@@ -653,10 +630,6 @@ class DesktopTest(WindowTest):
         app.wait_idle(menu)
         SESSION.xdotool("key", item_key)
 
-    def wait_clipboard(self, app, text):
-        return app.wait(lambda: (board := SESSION.probe("clipboard")).get("text") == text and board,
-                        f"{text!r} on the clipboard")
-
     def test_every_way_to_copy_or_cut_keeps_the_password_out_of_clipboard_history(self):
         app = self.start()
         for way, cut in [("ctrl+c", False), ("ctrl+Insert", False), ("menu c", False),
@@ -669,19 +642,8 @@ class DesktopTest(WindowTest):
                     self.context_menu(app, way.split()[1])
                 else:
                     SESSION.xdotool("key", way)
-                board = self.wait_clipboard(app, password)
-                self.assertEqual([f for f in self.PRIVATE if f not in board["formats"]], [])
-                self.assertEqual(board["values"].get("CanIncludeInClipboardHistory"), 0)
-                self.assertEqual(board["values"].get("CanUploadToCloudClipboard"), 0)
+                private_clipboard(SESSION.probe, password)
                 app.wait(lambda: app.password() == ("" if cut else password), "the box after the copy")
-        # The password outlives the program: generate, copy, close, paste.
-        password = self.generate(app)
-        self.select_password(app)
-        SESSION.xdotool("key", "ctrl+c")
-        self.wait_clipboard(app, password)
-        app.keys(app.main(), "Escape")
-        self.assertEqual(app.wait_exit(), 0)
-        self.assertEqual(SESSION.probe("clipboard")["text"], password)
 
     def test_a_busy_clipboard_loses_nothing(self):
         app = self.start()
@@ -696,26 +658,11 @@ class DesktopTest(WindowTest):
                 self.assertEqual(app.password(), password, way)
         finally:
             SESSION.probe("release-clipboard")
-        self.assertEqual(SESSION.probe("clipboard")["formats"], [])
+        self.assertEqual(SESSION.probe.clipboard()["formats"], [])
         # Nothing selected: a copy leaves the clipboard as it was.
         SESSION.xdotool("key", "End", "ctrl+c")
         app.wait_idle(app.main())
-        self.assertEqual(SESSION.probe("clipboard")["formats"], [])
-        # Held for a moment only, as a clipboard manager holds it: the copy waits and gets through.
-        self.assertTrue(SESSION.probe("copy", app.main().child(PASSWD)["hwnd"], 30)["ok"])
-        board = self.wait_clipboard(app, password)
-        self.assertEqual([f for f in self.PRIVATE if f not in board["formats"]], [])
-
-    def test_a_dll_beside_the_exe_is_loaded_only_by_its_full_path(self):
-        folder = self.temp_folder()
-        exe = copy_exe(ARGS.exe, folder, b"#\r\n")
-        planted = os.path.join(folder, "planted.dll")
-        shutil.copy2(ARGS.planted, planted)
-        app = self.start(exe)
-        pid = app.main()["pid"]
-        # As a Windows component of the process would load a DLL by its bare name.
-        self.assertFalse(SESSION.probe("load-library", pid, "planted.dll")["loaded"])
-        self.assertTrue(SESSION.probe("load-library", pid, unix_to_windows(planted))["loaded"])
+        self.assertEqual(SESSION.probe.clipboard()["formats"], [])
 
 
 def main():
@@ -726,10 +673,9 @@ def main():
     parser.add_argument("--wine", required=True)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--formcheck", required=True)
-    parser.add_argument("--planted", required=True)
     parser.add_argument("--failing-bcrypt", required=True)
     ARGS, rest = parser.parse_known_args()
-    for name in ("exe", "probe", "formcheck", "planted", "failing_bcrypt"):
+    for name in ("exe", "probe", "formcheck", "failing_bcrypt"):
         setattr(ARGS, name, os.path.abspath(getattr(ARGS, name)))
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
 

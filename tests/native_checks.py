@@ -36,8 +36,7 @@ SCREENSHOTS = ("main-cs.png", "main-en.png", "about.png")
 OTHER_TITLE = "another program"
 
 
-class Failed(Exception):
-    pass
+Failed = AssertionError  # a check's failure, as a wait's that timed out
 
 
 class Skipped(Exception):
@@ -86,7 +85,7 @@ class Checks:
         os.makedirs(self.results, exist_ok=True)
         self.exe = os.path.abspath(exe) if exe else os.path.join(HERE, IMAGE)
         self.given_exe = bool(exe)
-        self.rows, self.started = [], []
+        self.rows, self.started, self.cases = [], [], {}
         self.probe = None
         self.log = open(os.path.join(self.results, "programs.log"), "ab")
         # A space in the path on purpose; the long form, which the program shows in its reports.
@@ -100,8 +99,9 @@ class Checks:
             raise Failed(f"{name} is missing beside {os.path.basename(__file__)}")
         return path
 
-    def folder(self, name):
-        return os.path.join(self.temp, name)
+    def copy(self, folder, specchar=None, also=()):
+        """A copy of the exe in a folder of its own, with copies of the named files beside this script."""
+        return copy_exe(self.exe, os.path.join(self.temp, folder), specchar, [self.beside(name) for name in also])
 
     def spawn(self, args, cwd=None):
         proc = subprocess.Popen(self.launcher + args, cwd=cwd, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -126,7 +126,7 @@ class Checks:
             status, detail = "passed", run() or ""
         except Skipped as e:
             status, detail = "skipped", str(e)
-        except (Failed, AssertionError) as e:  # AssertionError: a wait that timed out
+        except Failed as e:
             status, detail = "failed", str(e)
         except Exception as e:  # a check that breaks is a failed check, and the others still run
             status, detail = "failed", f"{type(e).__name__}: {e}"
@@ -151,7 +151,7 @@ class Checks:
     # The checks
 
     def gtest(self, name):
-        """Runs NAME.exe; returns its test cases. Fails on a failed test, a crash or no test run."""
+        """Runs NAME.exe and keeps its test cases. Fails on a failed test, a crash or no test run."""
         exe = self.beside(name + ".exe")
         xml_path, log = (os.path.join(self.results, name + ext) for ext in (".xml", ".log"))
         if os.path.exists(xml_path):
@@ -173,10 +173,13 @@ class Checks:
         if not ran:
             raise Failed(f"{name} ran no test")
         skipped = [f"{full} ({reason(message)})" for full, outcome, message in cases if outcome == "skipped"]
-        return cases, f"{len(ran)} passed" + (f", {len(skipped)} skipped: " + "; ".join(skipped) if skipped else "")
+        self.cases[name] = cases
+        return f"{len(ran)} passed" + (f", {len(skipped)} skipped: " + "; ".join(skipped) if skipped else "")
 
-    def accessible_names(self, formcheck_cases):
-        outcome = {full: (o, message) for full, o, message in formcheck_cases}
+    def accessible_names(self):
+        if "formcheck" not in self.cases:
+            raise Failed("formcheck gave no results")
+        outcome = {full: (o, message) for full, o, message in self.cases["formcheck"]}
         if ACCESSIBLE_NAMES not in outcome:
             raise Failed(f"formcheck has no test {ACCESSIBLE_NAMES}")
         result, message = outcome[ACCESSIBLE_NAMES]
@@ -189,9 +192,9 @@ class Checks:
         return "names read back through AccessibleObjectFromWindow in Czech and English"
 
     def dll_search(self):
-        folder = self.folder("dll search")
-        planted = os.path.join(folder, "planted.dll")
-        app = self.start(copy_exe(self.exe, folder, b"#\r\n", [self.beside("planted.dll")]))
+        exe = self.copy("dll search", b"#\r\n", ["planted.dll"])
+        planted = os.path.join(os.path.dirname(exe), "planted.dll")
+        app = self.start(exe)
         main = app.wait_main()
         # As a Windows component of the process would load a DLL by its bare name.
         if self.probe("load-library", main.pid, "planted.dll")["loaded"]:
@@ -203,9 +206,9 @@ class Checks:
 
     def startup_error(self, how, number, description):
         def run():
-            folder = self.folder(f"start-up error {number}")
-            specchar = os.path.join(folder, "SpecChar.txt")
-            app = self.start(copy_exe(self.exe, folder, b"" if how == "empty" else None))
+            exe = self.copy(f"start-up error {number}", b"" if how == "empty" else None)
+            specchar = os.path.join(os.path.dirname(exe), "SpecChar.txt")
+            app = self.start(exe)
             if how == "a folder":
                 os.mkdir(specchar)
             main_seen = []
@@ -225,12 +228,13 @@ class Checks:
 
     def generate_copy_close(self):
         if self.given_exe:
-            os.makedirs(self.folder("elsewhere"))
-            app, how_started = self.start(self.exe, cwd=self.folder("elsewhere")), "where it lies"
+            elsewhere = os.path.join(self.temp, "elsewhere")
+            os.makedirs(elsewhere)
+            app, how_started = self.start(self.exe, cwd=elsewhere), "where it lies"
         else:
             # The failing bcrypt.dll beside the exe must not be the one the program takes its random bytes from.
-            also = [self.beside("SpecChar.txt"), self.beside("bcrypt.dll")]
-            app, how_started = self.start(copy_exe(self.exe, self.folder("generate"), None, also)), "beside bcrypt.dll"
+            app = self.start(self.copy("generate", None, ["SpecChar.txt", "bcrypt.dll"]))
+            how_started = "beside bcrypt.dll"
         main = app.wait_main()
         self.probe("clear-clipboard")
 
@@ -266,7 +270,7 @@ class Checks:
         self.spawn([self.beside("zorkprobe.exe"), "window", OTHER_TITLE])
         wait_for(lambda: any(w["visible"] and w["title"] == OTHER_TITLE
                              for w in self.probe("state", "zorkprobe.exe")["windows"]), "another program's window", 30)
-        app = self.start(copy_exe(self.exe, self.folder("about"), None, [self.beside("SpecChar.txt")]))
+        app = self.start(self.copy("about", None, ["SpecChar.txt"]))
         main = app.wait_main()
         try:
             app.wait(lambda: app.main().foreground, "the main window in front", 10)
@@ -286,13 +290,14 @@ class Checks:
                      f"the main window in front and enabled after About closed by {how}", 10,
                      last=lambda: (app.summary(), other()))
         self.probe("close", main.hwnd)
-        return f"closed by OK and by its close box, the main window in front after each; exit code {self.exit_code(app, 0)}"
+        code = self.exit_code(app, 0)
+        return f"closed by OK and by its close box, the main window in front after each, exit code {code}"
 
     def screenshots(self):
         for name in SCREENSHOTS:  # none left from an earlier run passes for this one's
             if os.path.exists(os.path.join(self.results, name)):
                 os.remove(os.path.join(self.results, name))
-        app = self.start(copy_exe(self.exe, self.folder("screenshots"), None, [self.beside("SpecChar.txt")]))
+        app = self.start(self.copy("screenshots", None, ["SpecChar.txt"]))
         main = app.wait_main()
         czech = screenshot(self.probe, main, os.path.join(self.results, "main-cs.png"))
         self.probe("press", main.control(EN_ID)["hwnd"])
@@ -309,29 +314,14 @@ class Checks:
 
     def run_all(self):
         if not self.given_exe:
-            formcheck = []
-
-            def unit(name, keep=None):
-                def run():
-                    cases, summary = self.gtest(name)
-                    if keep is not None:
-                        keep.extend(cases)
-                    return summary
-                return run
-
-            self.check("unit tests unit_core", unit("unit_core"))
-            self.check("unit tests unit_win", unit("unit_win"))
-            self.check("form checks formcheck", unit("formcheck", formcheck))
-
-            def names():
-                if not formcheck:
-                    raise Failed("formcheck gave no results")
-                return self.accessible_names(formcheck)
-            self.check("accessible names through the property service", names)
+            for kind, name in (("unit tests", "unit_core"), ("unit tests", "unit_win"), ("form checks", "formcheck")):
+                self.check(f"{kind} {name}", lambda: self.gtest(name))
+            self.check("accessible names through the property service", self.accessible_names)
         self.check("DLL search: planted.dll beside the exe", self.app_check(self.dll_search))
         for how, number, description in (("missing", 53, "file not found"), ("a folder", 75, "path/file access error"),
                                          ("empty", 62, "input past end of file")):
-            self.check(f"start-up error: SpecChar.txt {how}", self.app_check(self.startup_error(how, number, description)))
+            run = self.startup_error(how, number, description)
+            self.check(f"start-up error: SpecChar.txt {how}", self.app_check(run))
         self.check("Generate, copy and close", self.app_check(self.generate_copy_close))
         self.check("About closed hands the front back", self.app_check(self.about_hands_the_front_back))
         if not self.given_exe:
@@ -356,7 +346,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--launcher", help="runs each Windows program (scripts/wine.sh); none on Windows")
     parser.add_argument("--results", required=True, help="folder for the XML results and the programs' output")
-    parser.add_argument("--exe", help="a zorkMIX.exe to check instead of the test build's: the checks of a program only")
+    parser.add_argument("--exe", help="a zorkMIX.exe to check instead of the test build's (its checks only)")
     args = parser.parse_args()
     # Test messages hold Czech text; a Windows console or pipe would take only its code page.
     sys.stdout.reconfigure(encoding="utf-8", errors="replace")

@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -384,13 +385,8 @@ std::string Run(const std::vector<std::string>& args, MoreCommands more)
 std::vector<std::string> Split(const std::string& line)
 {
     std::vector<std::string> words;
-    size_t start = 0;
-    while (start <= line.size()) {
-        size_t tab = line.find('\t', start);
-        if (tab == std::string::npos) tab = line.size();
-        words.push_back(line.substr(start, tab - start));
-        start = tab + 1;
-    }
+    std::istringstream in(line);
+    for (std::string word; std::getline(in, word, '\t');) words.push_back(word);
     return words;
 }
 

@@ -105,7 +105,8 @@ class Probe:
             raise ProbeError("the probe has gone")
         answer = json.loads(line)
         if "error" in answer:
-            raise (Busy if answer["error"] == "clipboard busy" else ProbeError)(f"the probe's {args[0]}: {answer['error']}")
+            kind = Busy if answer["error"] == "clipboard busy" else ProbeError
+            raise kind(f"the probe's {args[0]}: {answer['error']}")
         return answer
 
     def clipboard(self, timeout=10.0):
@@ -170,19 +171,12 @@ def screenshot(probe, window, path):
     return bgr
 
 
-class Window:
-    """A snapshot of one top-level window as the probe reported it."""
-
-    def __init__(self, data):
-        self.data = data
-        self.children = data["children"]
-
-    def __getitem__(self, key):
-        return self.data[key]
+class Window(dict):
+    """A snapshot of one top-level window as the probe reported it, its fields also as attributes."""
 
     def __getattr__(self, name):
         try:
-            return self.data[name]
+            return self[name]
         except KeyError:
             raise AttributeError(name)
 
@@ -198,7 +192,7 @@ class Window:
         return found
 
     def focus_index(self):
-        return next((c["index"] for c in self.children if c["hwnd"] == self.data["focus"]), None)
+        return next((c["index"] for c in self.children if c["hwnd"] == self.focus), None)
 
     def text(self):
         return "\n".join(c["text"] or "" for c in self.children)

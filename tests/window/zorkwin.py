@@ -1,10 +1,16 @@
 """What only Linux has: an Xvfb of our own, the Wine prefix's server and its processes, and real
 input through xdotool. The window tests drive zorkMIX.exe with it; the probe's client
-(probeclient.py) reads the windows."""
+(probeclient.py) reads the windows.
+
+WINEPREFIX=... python3 zorkwin.py COMMAND ARGS... runs a command on an Xvfb of its own, for a Wine
+prefix of its own, whose server is stopped before (one left from another display would hand over
+its desktop) and after (Wine keeps it running); it exits with the command's status.
+"""
 import ctypes
 import os
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -56,9 +62,9 @@ class Session:
         self.env.pop("DISPLAY", None)
         self.xvfb = self.probe = None
         try:
-            self._start_xvfb()
+            self.xvfb, self.env["DISPLAY"] = start_xvfb(self.log("xvfb"))
             # A server left from a run on another display would hand us its desktop.
-            self.stop_wine()
+            stop_wine(self.env)
             if desktop:
                 self.spawn(["explorer", f"/desktop={desktop},{SCREEN}"], "desktop")
             args = [self.probe_exe] + (["--desktop", desktop] if desktop else [])
@@ -67,9 +73,6 @@ class Session:
         except BaseException:
             self.close()
             raise
-
-    def _start_xvfb(self):
-        self.xvfb, self.env["DISPLAY"] = start_xvfb(self.log("xvfb"))
 
     def spawn(self, args, log, cwd=None, env=None):
         """Starts a Windows program; its streams never touch our pipes (Wine daemons would inherit them)."""
@@ -87,9 +90,6 @@ class Session:
         subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, check=True, timeout=20,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
 
-    def stop_wine(self):
-        stop_wine(self.env)
-
     def close(self):
         if self.probe:
             self.probe.close()
@@ -100,7 +100,7 @@ class Session:
                 proc.kill()
                 proc.wait()
         if "DISPLAY" in self.env:
-            self.stop_wine()
+            stop_wine(self.env)
         if self.xvfb:
             self.xvfb.send_signal(signal.SIGTERM)
             self.xvfb.wait(timeout=10)
@@ -149,3 +149,21 @@ class App(Program):
         names = {"-": "minus", ".": "period", " ": "space"}
         self.s.xdotool("key", "--delay", "20", "End", "shift+Home", "BackSpace", *[names.get(c, c) for c in text])
         self.wait(lambda: self.main().child(index)["text"] == text, f"text {text!r} in control {index}")
+
+
+def on_xvfb(command):
+    if not os.environ.get("WINEPREFIX"):
+        sys.exit("zorkwin: WINEPREFIX must name the Wine prefix")
+    xvfb, display = start_xvfb(subprocess.DEVNULL)
+    env = dict(os.environ, DISPLAY=display)
+    try:
+        stop_wine(env)
+        return subprocess.run(command, env=env, stdin=subprocess.DEVNULL).returncode
+    finally:
+        stop_wine(env)
+        xvfb.terminate()
+        xvfb.wait(timeout=10)
+
+
+if __name__ == "__main__":
+    sys.exit(on_xvfb(sys.argv[1:]))

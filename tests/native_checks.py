@@ -86,7 +86,7 @@ class Checks:
         self.exe = os.path.abspath(exe) if exe else os.path.join(HERE, IMAGE)
         self.given_exe = bool(exe)
         self.rows, self.started, self.cases = [], [], {}
-        self.probe = None
+        self.served = None
         self.log = open(os.path.join(self.results, "programs.log"), "ab")
         # A space in the path on purpose; the long form, which the program shows in its reports.
         self.temp = os.path.realpath(tempfile.mkdtemp(prefix="zork checks "))
@@ -109,6 +109,13 @@ class Checks:
         self.started.append(proc)
         return proc
 
+    @property
+    def probe(self):
+        """The one probe, serving from the first check that asks for it."""
+        if not self.served:
+            self.served = Probe(self.spawn, [self.beside("zorkprobe.exe")], log=self.log.name)
+        return self.served
+
     def start(self, exe, cwd=None):
         """Starts the program; it is killed after the check if left running."""
         return Program(self.probe, self.spawn([exe], cwd=cwd or os.path.dirname(exe)))
@@ -122,6 +129,7 @@ class Checks:
     # Running one check
 
     def check(self, name, run):
+        """Runs one check; what it started is killed if left running, all but the probe."""
         try:
             status, detail = "passed", run() or ""
         except Skipped as e:
@@ -130,23 +138,12 @@ class Checks:
             status, detail = "failed", str(e)
         except Exception as e:  # a check that breaks is a failed check, and the others still run
             status, detail = "failed", f"{type(e).__name__}: {e}"
+        for proc in self.started:
+            if proc.poll() is None and proc is not (self.served and self.served.proc):
+                proc.kill()
+                proc.wait()
         self.rows.append((name, status, detail))
         print(f"{status:8} {name}: {detail}", flush=True)
-
-    def app_check(self, run):
-        """run() with the probe serving; what it starts is killed if left running."""
-        def wrapped():
-            try:
-                if not self.probe:
-                    self.probe = Probe(self.spawn, [self.beside("zorkprobe.exe")],
-                                       log=os.path.join(self.results, "programs.log"))
-                return run()
-            finally:
-                for proc in self.started:
-                    if proc.poll() is None and proc is not (self.probe and self.probe.proc):
-                        proc.kill()
-                        proc.wait()
-        return wrapped
 
     # The checks
 
@@ -317,15 +314,14 @@ class Checks:
             for kind, name in (("unit tests", "unit_core"), ("unit tests", "unit_win"), ("form checks", "formcheck")):
                 self.check(f"{kind} {name}", lambda: self.gtest(name))
             self.check("accessible names through the property service", self.accessible_names)
-        self.check("DLL search: planted.dll beside the exe", self.app_check(self.dll_search))
+        self.check("DLL search: planted.dll beside the exe", self.dll_search)
         for how, number, description in (("missing", 53, "file not found"), ("a folder", 75, "path/file access error"),
                                          ("empty", 62, "input past end of file")):
-            run = self.startup_error(how, number, description)
-            self.check(f"start-up error: SpecChar.txt {how}", self.app_check(run))
-        self.check("Generate, copy and close", self.app_check(self.generate_copy_close))
-        self.check("About closed hands the front back", self.app_check(self.about_hands_the_front_back))
+            self.check(f"start-up error: SpecChar.txt {how}", self.startup_error(how, number, description))
+        self.check("Generate, copy and close", self.generate_copy_close)
+        self.check("About closed hands the front back", self.about_hands_the_front_back)
         if not self.given_exe:
-            self.check("screenshots of the windows", self.app_check(self.screenshots))
+            self.check("screenshots of the windows", self.screenshots)
 
     def report(self):
         counts = {s: sum(1 for row in self.rows if row[1] == s) for s in ("passed", "failed", "skipped")}
@@ -354,8 +350,8 @@ def main():
     try:
         checks.run_all()
     finally:
-        if checks.probe:
-            checks.probe.close()
+        if checks.served:
+            checks.served.close()
         checks.log.close()
         shutil.rmtree(checks.temp, ignore_errors=True)
     return checks.report()

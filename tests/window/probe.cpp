@@ -1,9 +1,8 @@
-// zorkprobe: reads and drives the windows of another process in the same Wine prefix; the
+// zorkprobe: reads and drives the windows of other processes (under Wine, in the same prefix); the
 // benchmarks' probe (bench/BenchProbe.cpp) adds its timing commands to these.
-//   zorkprobe [--desktop NAME] COMMAND ARGS...   runs one command and prints its answer as one JSON line
-//   zorkprobe [--desktop NAME] serve PORT        connects to 127.0.0.1:PORT and answers one command per line
-//   zorkprobe window TITLE                       shows a window of its own, without activating it, until closed:
-//                                                another program's window
+//   zorkprobe [--desktop NAME] serve PORT   connects to 127.0.0.1:PORT and answers one command per line
+//   zorkprobe window TITLE                  shows a window of its own, not activated, until closed: another
+//                                           program's window
 // --desktop reads the windows of a named desktop (wine explorer /desktop=NAME,...) instead of the default one.
 // Commands:
 //   state IMAGE                      top-level windows of the processes whose exe is IMAGE, with children
@@ -443,8 +442,5 @@ int ProbeMain(int argc, wchar_t** argv, MoreCommands more)
         while (IsWindow(h) && GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
         return h ? 0 : 1;
     }
-    if (args[0] == "serve") return args.size() > 1 ? Serve(std::stoi(args[1]), more) : 2;
-    std::string answer = Run(args, more) + "\n";
-    std::fwrite(answer.data(), 1, answer.size(), stdout);
-    return answer.rfind("{\"error\"", 0) == 0 ? 1 : 0;
+    return args[0] == "serve" && args.size() > 1 ? Serve(std::stoi(args[1]), more) : 2;
 }

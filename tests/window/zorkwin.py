@@ -111,14 +111,13 @@ class Session:
 class App(Program):
     """One running zorkMIX.exe, started in the session and driven by real input."""
 
-    def __init__(self, session, exe, cwd=None, wait_main=True, env=None):
+    def __init__(self, session, exe, cwd=None, env=None):
         self.s = session
         args = [exe]
         if session.desktop:
             args = ["explorer", f"/desktop={session.desktop},{SCREEN}", windows_path(exe, True)]
         super().__init__(session.probe, session.spawn(args, "zorkMIX", cwd=cwd, env=env))
-        if wait_main:
-            self.wait_main()
+        self.wait_main()
 
     # Input
 

@@ -12,8 +12,8 @@
 //   press HWND                       WM_COMMAND with BN_CLICKED (STN_CLICKED for a label) from the control,
 //                                    posted to its parent: a click that needs no activation
 //   capture HWND                     the window's pixels as the system draws them (under Wine without a
-//                                    desktop its client area): width, height and the rows top first, in hex, three bytes
-//                                    (blue, green, red) a pixel
+//                                    desktop its client area): width, height and the rows top first, in
+//                                    hex, three bytes (blue, green, red) a pixel
 //   copy HWND [MS]                   selects the whole text of an edit box and sends it WM_COPY; with MS, holds
 //                                    the clipboard that long while the copy waits, as a clipboard manager would
 //   clipboard                        the clipboard's formats by name, its text, and the DWORD value of each

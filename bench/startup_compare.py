@@ -11,7 +11,8 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "window"))
-from zorkwin import MAIN_TITLE, Session, unix_to_windows  # noqa: E402
+from probeclient import MAIN_TITLE, windows_path  # noqa: E402
+from zorkwin import Session  # noqa: E402
 
 RUNS, ROUNDS = 6, 21
 
@@ -24,7 +25,7 @@ def main():
     try:
         for run in range(RUNS):
             exes = [before_exe, after_exe] if run % 2 == 0 else [after_exe, before_exe]
-            args = [a for exe in exes for a in (unix_to_windows(exe), MAIN_TITLE)]
+            args = [a for exe in exes for a in (windows_path(exe, True), MAIN_TITLE)]
             times = session.probe("launch-timed", ROUNDS, *args)["times"]
             b, a = times if run % 2 == 0 else reversed(times)
             before += b

@@ -6,13 +6,13 @@ and the windows-checks artifact in CHECKS (native_checks.py and the probe beside
     python install_checks.py release|winget|scoop --dist DIST --checks CHECKS --results DIR
 
 release  the zip and its zorkMIX.exe are the ones SHA256SUMS names, and that exe passes
-         native_checks.py --exe (DLL search, start-up error, one Generate, copy and close)
+         native_checks.py --exe (DLL search, start-up errors, one Generate, copy and close, About)
 winget   winget validate; winget install --manifest from a copy of the manifests whose InstallerUrl
          is a server on 127.0.0.1 of this machine (the hash unchanged); zorkMIX.exe installed with
          SpecChar.txt beside it, its folder on the user's PATH, no link in winget's Links folder;
-         native_checks.py --installed; winget uninstall
+         native_checks.py --exe on the installed exe; winget uninstall
 scoop    Scoop installed; scoop install of a copy of zorkmix.json with its url at such a server;
-         the app folder, the Start-menu shortcut, native_checks.py --installed; scoop uninstall
+         the app folder, the Start-menu shortcut, native_checks.py --exe on it; scoop uninstall
 Each step prints one line; the first failure names its step and what it saw, and ends the run.
 All of it goes to DIR/install-<command>.txt as well. Standard library only.
 """
@@ -223,7 +223,7 @@ class Checks:
                 raise Failed(f"{link} is there: started through it, the exe looks for SpecChar.txt in Links")
         self.step("no zorkMIX.exe link in winget's Links folder", no_link)
         self.step("the installed exe starts, and one Generate gives a password",
-                  lambda: self.native("--installed", found[0], "winget-installed"))
+                  lambda: self.native("--exe", found[0], "winget-installed"))
 
         def uninstall():
             run(["winget", "uninstall", "--manifest", local, "--accept-source-agreements", "--disable-interactivity"])
@@ -269,7 +269,7 @@ class Checks:
             return shortcut
         self.step("a Start-menu shortcut", has_shortcut)
         self.step("the installed exe starts, and one Generate gives a password",
-                  lambda: self.native("--installed", app, "scoop-installed"))
+                  lambda: self.native("--exe", app, "scoop-installed"))
 
         def uninstall():
             scoop_run("uninstall", "zorkmix")

@@ -1,7 +1,8 @@
-// zorkprobe: reads and drives the windows of another process in the same Wine prefix; the
+// zorkprobe: reads and drives the windows of other processes (under Wine, in the same prefix); the
 // benchmarks' probe (bench/BenchProbe.cpp) adds its timing commands to these.
-//   zorkprobe [--desktop NAME] COMMAND ARGS...   runs one command and prints its answer as one JSON line
-//   zorkprobe [--desktop NAME] serve PORT        connects to 127.0.0.1:PORT and answers one command per line
+//   zorkprobe [--desktop NAME] serve PORT   connects to 127.0.0.1:PORT and answers one command per line
+//   zorkprobe window TITLE                  shows a window of its own, not activated, until closed: another
+//                                           program's window
 // --desktop reads the windows of a named desktop (wine explorer /desktop=NAME,...) instead of the default one.
 // Commands:
 //   state IMAGE                      top-level windows of the processes whose exe is IMAGE, with children
@@ -10,9 +11,9 @@
 //   click HWND                       BM_CLICK, sent
 //   press HWND                       WM_COMMAND with BN_CLICKED (STN_CLICKED for a label) from the control,
 //                                    posted to its parent: a click that needs no activation
-//   capture HWND                     the window's pixels as the system draws them (under Wine its client
-//                                    area): width, height and the rows top first, in hex, three bytes
-//                                    (blue, green, red) a pixel
+//   capture HWND                     the window's pixels as the system draws them (under Wine without a
+//                                    desktop its client area): width, height and the rows top first, in
+//                                    hex, three bytes (blue, green, red) a pixel
 //   copy HWND [MS]                   selects the whole text of an edit box and sends it WM_COPY; with MS, holds
 //                                    the clipboard that long while the copy waits, as a clipboard manager would
 //   clipboard                        the clipboard's formats by name, its text, and the DWORD value of each
@@ -25,6 +26,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -250,13 +252,15 @@ std::string ClipboardJson()
 // PrintWindow renders the whole window, frame included, even where other windows cover it;
 // PW_RENDERFULLCONTENT, which only the headers document, asks for it as the desktop composes it
 // (where it is refused, the window draws itself through WM_PRINT). Wine cannot render another
-// process's window into this process's DC, and without a window manager it draws no frame:
-// there the client area is copied from the screen.
+// process's window into this process's DC: there the window is copied from the screen, and
+// without a window manager, where it draws no frame (no Wine desktop), only its client area.
+bool onWineDesktop = false;
+
 std::string Capture(HWND h, bool underWine)
 {
     if (!IsWindow(h)) return Error("no such window");
     RECT r{};
-    if (underWine) {
+    if (underWine && !onWineDesktop) {
         GetClientRect(h, &r);
         MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(&r), 2);
     } else {
@@ -363,7 +367,8 @@ std::string Run(const std::vector<std::string>& args, MoreCommands more)
         }
         if (cmd == "clipboard") return ClipboardJson();
         if (cmd == "clear-clipboard") {
-            bool ok = OpenClipboardSoon() && EmptyClipboard();
+            if (!OpenClipboardSoon()) return Error("clipboard busy");
+            bool ok = EmptyClipboard();
             CloseClipboard();
             return Obj()("ok", Json(ok)).str();
         }
@@ -380,13 +385,8 @@ std::string Run(const std::vector<std::string>& args, MoreCommands more)
 std::vector<std::string> Split(const std::string& line)
 {
     std::vector<std::string> words;
-    size_t start = 0;
-    while (start <= line.size()) {
-        size_t tab = line.find('\t', start);
-        if (tab == std::string::npos) tab = line.size();
-        words.push_back(line.substr(start, tab - start));
-        start = tab + 1;
-    }
+    std::istringstream in(line);
+    for (std::string word; std::getline(in, word, '\t');) words.push_back(word);
     return words;
 }
 
@@ -432,10 +432,16 @@ int ProbeMain(int argc, wchar_t** argv, MoreCommands more)
         HDESK desk = OpenDesktopW(Wide(args[1]).c_str(), 0, FALSE, GENERIC_ALL);
         if (!desk || !SetThreadDesktop(desk)) return 2;
         args.erase(args.begin(), args.begin() + 2);
+        onWineDesktop = true;
     }
     if (args.empty()) return 2;
-    if (args[0] == "serve") return args.size() > 1 ? Serve(std::stoi(args[1]), more) : 2;
-    std::string answer = Run(args, more) + "\n";
-    std::fwrite(answer.data(), 1, answer.size(), stdout);
-    return answer.rfind("{\"error\"", 0) == 0 ? 1 : 0;
+    if (args[0] == "window" && args.size() > 1) {
+        HWND h = CreateWindowExW(0, L"STATIC", Wide(args[1]).c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 320, 200, nullptr, nullptr, nullptr, nullptr);
+        ShowWindow(h, SW_SHOWNOACTIVATE);
+        MSG msg;
+        while (IsWindow(h) && GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+        return h ? 0 : 1;
+    }
+    return args[0] == "serve" && args.size() > 1 ? Serve(std::stoi(args[1]), more) : 2;
 }

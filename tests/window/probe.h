@@ -1,6 +1,6 @@
 #pragma once
-// The probe's core: a command line or a served connection of commands about the windows of
-// other processes, each answered with one JSON line. zorkprobe has the commands the tests use;
+// The probe's core: a served connection of commands about the windows of other processes, each
+// answered with one JSON line. zorkprobe has the commands the tests use;
 // the benchmarks' probe adds its timing commands through MoreCommands.
 #include <winsock2.h>
 #include <windows.h>
@@ -41,5 +41,5 @@ std::vector<HWND> TopLevelsOf(const std::wstring& image);
 // Answers a command the core does not know; null for none.
 using MoreCommands = std::string (*)(const std::vector<std::string>& args);
 
-// The probe's wmain: [--desktop NAME] COMMAND ARGS... or [--desktop NAME] serve PORT.
+// The probe's wmain: [--desktop NAME] serve PORT, or window TITLE.
 int ProbeMain(int argc, wchar_t** argv, MoreCommands more);

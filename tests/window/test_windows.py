@@ -17,7 +17,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from controls import (ABOUT, ABOUT_COUNT, ABOUT_IMAGE, ABOUT_OK, ABOUT_TITLE_LINE, BOTH, CANCEL, CS,  # noqa: E402
                       DASH, DIGITS, EN, FIRST, FRAME, GENERATE, LBL_LENGTH, LBL_PASSWD, LETTERS, LOWER, MAIN_COUNT,
                       MAXIMUM, MINIMUM, PASSWD, SPECIAL, UPPER, main_id)
-from zorkwin import App, Session, copy_exe, unix_to_windows, wait_for  # noqa: E402
+from probeclient import copy_exe, private_clipboard  # noqa: E402
+from zorkwin import App, Session  # noqa: E402
 
 # The control each caption entry goes to, and the entries in both languages.
 CAPTIONED = [FRAME, LETTERS, LOWER, UPPER, BOTH, DIGITS, SPECIAL, FIRST, LBL_LENGTH, LBL_PASSWD, GENERATE, CANCEL,
@@ -33,11 +34,6 @@ WS_EX_STATICEDGE = 0x20000
 
 ARGS = None
 SESSION = None
-
-
-def exit_code(number):
-    """The exit status Linux shows for a Windows exit code: Wine hands on its low 8 bits."""
-    return number % 256
 
 
 def setUpModule():
@@ -60,8 +56,8 @@ def shipped_special_pool():
 
 
 class WindowTest(unittest.TestCase):
-    def start(self, exe=None, cwd=None, wait_main=True, env=None):
-        app = App(SESSION, exe or ARGS.exe, cwd=cwd, wait_main=wait_main, env=env)
+    def start(self, exe=None, cwd=None, env=None):
+        app = App(SESSION, exe or ARGS.exe, cwd=cwd, env=env)
         self.addCleanup(app.close)
         return app
 
@@ -406,10 +402,6 @@ class InProcessTest(WindowTest):
                     self.assertEqual(code, 0, f.read())
 
 
-def notepad_windows():
-    return SESSION.probe("state", "notepad.exe")["windows"]
-
-
 class AboutTest(WindowTest):
     def shown_about(self, app):
         # The window is visible before its activation has placed the focus: wait for both.
@@ -438,18 +430,9 @@ class AboutTest(WindowTest):
         app.wait(lambda: (a := app.about()) and not a.visible, "the About window hidden")
         self.assertTrue(app.main().enabled)
         self.assertEqual(app.about().hwnd, about.hwnd, "hiding keeps the window")
-        self.in_front(app)
-
-    def in_front(self, app):
-        wait_for(lambda: app.main().foreground, "the main window active, not another program's",
-                 last=lambda: (app.summary(), [(w["title"], w["foreground"]) for w in notepad_windows()]))
 
     def test_modal_window_shown_hidden_and_reused(self):
-        # Another program's window, which Windows activates when About hides before its owner is enabled.
-        notepad = SESSION.spawn(["notepad"], "notepad")
-        self.addCleanup(notepad.wait)
-        self.addCleanup(notepad.kill)
-        wait_for(lambda: any(w["visible"] for w in notepad_windows()), "another program's window")
+        # That the main window comes to the front again, before another program's, the native checks check.
         app = self.start()
         app.click(app.main().child(ABOUT))
         about = self.shown_about(app)
@@ -486,8 +469,7 @@ class AboutTest(WindowTest):
         app.keys(self.shown_about(app), "alt+F4")
         app.wait(lambda: app.about() is None, "the About window destroyed")
         self.assertTrue(app.main().enabled)
-        # Closed, it hands the activation back too; and the next click meets a settled main window.
-        self.in_front(app)
+        app.wait(lambda: app.main().foreground, "the main window active again")  # for the next click
         app.click(app.main().child(ABOUT))
         fresh = self.shown_about(app)
         self.assertNotEqual(fresh.hwnd, about.hwnd)
@@ -522,7 +504,6 @@ class ProgramEndTest(WindowTest):
             (False, "Esc", key("Escape")),
             (False, "Cancel", cancel),
             (False, "Alt+F4", key("alt+F4")),
-            (False, "WM_CLOSE (close box)", lambda app: SESSION.probe("close", app.main().hwnd)),
             (True, "Esc", key("Escape")),
             (True, "Cancel", cancel),
         ]:
@@ -565,29 +546,6 @@ class ErrorTest(WindowTest):
         app.type_into(MAXIMUM, "10")
         self.assert_password(self.generate(app), LOWERCASE + DIGIT_CHARS)
 
-    def test_unreadable_special_characters_end_the_start(self):
-        for name, content, number, description in [("missing", None, 53, "file not found"),
-                                                    ("empty", b"", 62, "input past end of file")]:
-            with self.subTest(name):
-                folder = self.temp_folder()
-                app = self.start(copy_exe(ARGS.exe, folder, content), wait_main=False)
-                main_seen = []
-
-                def report():
-                    if app.main(visible=True):
-                        main_seen.append(True)
-                    return app.report()
-
-                shown = app.wait(report, "the error report")
-                text = shown.text()
-                self.assertRegex(text, rf"\b{number}\b")
-                self.assertIn(description, text.lower())
-                expected_path = unix_to_windows(os.path.join(folder, "SpecChar.txt"))
-                self.assertIn(expected_path.lower()[2:], text.lower(), "the report names the file")
-                self.close_report(app, shown)
-                self.assertEqual(app.wait_exit(), exit_code(number))
-                self.assertEqual(main_seen, [], "the main window was shown")
-
     def test_no_secure_random_ends_the_program_without_a_password(self):
         # bcrypt.dll missing, and a stand-in in the system folder whose BCryptGenRandom fails.
         system_bcrypt = os.path.join(ARGS.prefix, "drive_c", "windows", "system32", "bcrypt.dll")
@@ -604,7 +562,7 @@ class ErrorTest(WindowTest):
                 self.assertIn("secure random", report.text().lower())
                 self.assertEqual(app.password(), "")
                 self.close_report(app, report)
-                self.assertEqual(app.wait_exit(), exit_code(1001))
+                self.assertEqual(app.wait_exit(), 1001 % 256, "Wine hands on the exit code's low 8 bits")
 
     def test_special_characters_come_from_beside_the_exe(self):
         folder = self.temp_folder()
@@ -634,8 +592,7 @@ class ErrorTest(WindowTest):
 
 
 class DesktopTest(WindowTest):
-    PRIVATE = ("ExcludeClipboardContentFromMonitorProcessing", "CanIncludeInClipboardHistory",
-               "CanUploadToCloudClipboard")
+    """The keys and the context menu; the copy by message is the native checks'."""
 
     def select_password(self, app):
         app.keys(app.main())
@@ -653,40 +610,25 @@ class DesktopTest(WindowTest):
         app.wait_idle(menu)
         SESSION.xdotool("key", item_key)
 
-    def wait_clipboard(self, app, text):
-        return app.wait(lambda: (board := SESSION.probe("clipboard")).get("text") == text and board,
-                        f"{text!r} on the clipboard")
-
     def test_every_way_to_copy_or_cut_keeps_the_password_out_of_clipboard_history(self):
         app = self.start()
         for way, cut in [("ctrl+c", False), ("ctrl+Insert", False), ("menu c", False),
                          ("ctrl+x", True), ("shift+Delete", True), ("menu t", True)]:
             with self.subTest(way):
                 password = self.generate(app)
-                SESSION.probe("clear-clipboard")
+                SESSION.probe.clear_clipboard()
                 self.select_password(app)
                 if way.startswith("menu"):
                     self.context_menu(app, way.split()[1])
                 else:
                     SESSION.xdotool("key", way)
-                board = self.wait_clipboard(app, password)
-                self.assertEqual([f for f in self.PRIVATE if f not in board["formats"]], [])
-                self.assertEqual(board["values"].get("CanIncludeInClipboardHistory"), 0)
-                self.assertEqual(board["values"].get("CanUploadToCloudClipboard"), 0)
+                private_clipboard(SESSION.probe, password)
                 app.wait(lambda: app.password() == ("" if cut else password), "the box after the copy")
-        # The password outlives the program: generate, copy, close, paste.
-        password = self.generate(app)
-        self.select_password(app)
-        SESSION.xdotool("key", "ctrl+c")
-        self.wait_clipboard(app, password)
-        app.keys(app.main(), "Escape")
-        self.assertEqual(app.wait_exit(), 0)
-        self.assertEqual(SESSION.probe("clipboard")["text"], password)
 
     def test_a_busy_clipboard_loses_nothing(self):
         app = self.start()
         password = self.generate(app)
-        SESSION.probe("clear-clipboard")
+        SESSION.probe.clear_clipboard()
         self.select_password(app)
         self.assertTrue(SESSION.probe("hold-clipboard")["ok"])
         try:
@@ -696,26 +638,11 @@ class DesktopTest(WindowTest):
                 self.assertEqual(app.password(), password, way)
         finally:
             SESSION.probe("release-clipboard")
-        self.assertEqual(SESSION.probe("clipboard")["formats"], [])
+        self.assertEqual(SESSION.probe.clipboard()["formats"], [])
         # Nothing selected: a copy leaves the clipboard as it was.
         SESSION.xdotool("key", "End", "ctrl+c")
         app.wait_idle(app.main())
-        self.assertEqual(SESSION.probe("clipboard")["formats"], [])
-        # Held for a moment only, as a clipboard manager holds it: the copy waits and gets through.
-        self.assertTrue(SESSION.probe("copy", app.main().child(PASSWD)["hwnd"], 30)["ok"])
-        board = self.wait_clipboard(app, password)
-        self.assertEqual([f for f in self.PRIVATE if f not in board["formats"]], [])
-
-    def test_a_dll_beside_the_exe_is_loaded_only_by_its_full_path(self):
-        folder = self.temp_folder()
-        exe = copy_exe(ARGS.exe, folder, b"#\r\n")
-        planted = os.path.join(folder, "planted.dll")
-        shutil.copy2(ARGS.planted, planted)
-        app = self.start(exe)
-        pid = app.main()["pid"]
-        # As a Windows component of the process would load a DLL by its bare name.
-        self.assertFalse(SESSION.probe("load-library", pid, "planted.dll")["loaded"])
-        self.assertTrue(SESSION.probe("load-library", pid, unix_to_windows(planted))["loaded"])
+        self.assertEqual(SESSION.probe.clipboard()["formats"], [])
 
 
 def main():
@@ -726,10 +653,9 @@ def main():
     parser.add_argument("--wine", required=True)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--formcheck", required=True)
-    parser.add_argument("--planted", required=True)
     parser.add_argument("--failing-bcrypt", required=True)
     ARGS, rest = parser.parse_known_args()
-    for name in ("exe", "probe", "formcheck", "planted", "failing_bcrypt"):
+    for name in ("exe", "probe", "formcheck", "failing_bcrypt"):
         setattr(ARGS, name, os.path.abspath(getattr(ARGS, name)))
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
 

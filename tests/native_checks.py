@@ -10,8 +10,8 @@ The launcher is the only difference. DIR receives each test program's XML result
 and the screenshots main-cs.png, main-en.png (the main window in Czech and in English) and
 about.png.
 Prints one line per check (passed, failed, or skipped with the reason) and fails on any failure or
-when no test ran. Standard library only (with controls.py and zorkwin.py of the window tests, copied
-beside it): the Windows runner's Python runs it as it is.
+when no test ran. Standard library only (with controls.py and zorkwin.py of the window tests and
+the ControlIds.h they read, copied beside it): the Windows runner's Python runs it as it is.
 """
 import argparse
 import json
@@ -26,13 +26,12 @@ import time
 import xml.etree.ElementTree as ET
 import zlib
 
-from controls import ABOUT, EN, GENERATE, PASSWD, main_id  # beside it, from tests/window
+from controls import ABOUT, EN, GENERATE, PASSWD, child  # beside it, from tests/window
 from zorkwin import ABOUT_TITLE, Timeout, wait_for
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 EXE = "zorkMIX.exe"
 TITLE = "zorkMIX"
-GENERATE_ID, PASSWD_ID, EN_ID, ABOUT_ID = main_id(GENERATE), main_id(PASSWD), main_id(EN), main_id(ABOUT)
 ACCESSIBLE_NAMES = "Windows.NameTheTextBoxesForScreenReaders"
 SCREENSHOTS = ("main-cs.png", "main-en.png", "about.png")
 PRIVATE_FORMATS = ("ExcludeClipboardContentFromMonitorProcessing", "CanIncludeInClipboardHistory",
@@ -143,7 +142,7 @@ class Checks:
     def shown(self, report):
         """The shown main window (report=False) or error report (True) of the running program."""
         for w in self.probe("state", EXE)["windows"]:
-            is_main = any(c["id"] == GENERATE_ID for c in w["children"])
+            is_main = any(c["id"] == GENERATE for c in w["children"])
             if w["visible"] and w["class"] == "#32770" and is_main != report and (is_main or w["title"] == TITLE):
                 return w
         return None
@@ -269,15 +268,14 @@ class Checks:
         shutil.copy2(self.beside("bcrypt.dll"), folder)
         proc = start(folder)
         main = wait_for(lambda: self.shown(report=False), "the main window", 30)
-        box = next(c for c in main["children"] if c["id"] == PASSWD_ID)
-        generate = next(c for c in main["children"] if c["id"] == GENERATE_ID)
+        box, generate = child(main, PASSWD), child(main, GENERATE)
         self.probe("clear-clipboard")
 
         def password():
             if self.shown(report=True):
                 raise Failed("an error report instead of a password")
             main = self.shown(report=False)
-            return main and next(c for c in main["children"] if c["id"] == PASSWD_ID)["text"]
+            return main and child(main, PASSWD)["text"]
         # "If the dialog box is not active, the BM_CLICK message might fail", and a runner's console
         # may keep the foreground: then the button's WM_COMMAND is posted, which needs no activation.
         self.probe("click", generate["hwnd"])
@@ -319,18 +317,16 @@ class Checks:
         shutil.copy2(self.beside("SpecChar.txt"), folder)
         proc = start(folder)
         main = wait_for(lambda: self.shown(report=False), "the main window", 30)
-        control = {c["id"]: c for c in main["children"]}
         czech = self.save_window(main, "main-cs.png")
-        self.probe("press", control[EN_ID]["hwnd"])
+        self.probe("press", child(main, EN)["hwnd"])
 
         def english():
             main = self.shown(report=False)
-            generate = main and next(c for c in main["children"] if c["id"] == GENERATE_ID)
-            return generate and generate["text"] == "&Generate" and main
+            return main and child(main, GENERATE)["text"] == "&Generate" and main
         main = wait_for(english, "the English captions", 30)
         if self.save_window(main, "main-en.png") == czech:
             raise Failed("main-en.png shows the same pixels as main-cs.png")
-        self.probe("press", control[ABOUT_ID]["hwnd"])
+        self.probe("press", child(main, ABOUT)["hwnd"])
         about = wait_for(lambda: next((w for w in self.probe("state", EXE)["windows"]
                                        if w["visible"] and w["title"] == ABOUT_TITLE), None), "the About window", 30)
         self.save_window(about, "about.png")

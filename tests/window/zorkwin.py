@@ -10,12 +10,12 @@ import subprocess
 import tempfile
 import time
 
-from controls import GENERATE, main_id
+import controls
+from controls import GENERATE, PASSWD
 
 MAIN_TITLE = "zorkMIX"
 ABOUT_TITLE = "O aplikaci"
 IMAGE = "zorkMIX.exe"
-GENERATE_ID = main_id(GENERATE)
 SCREEN = "1024x768"
 
 
@@ -193,11 +193,11 @@ class Window:
         except KeyError:
             raise AttributeError(name)
 
-    def child(self, index):
-        return self.children[index]
+    def child(self, id):
+        return controls.child(self.data, id)
 
-    def focus_index(self):
-        return next((c["index"] for c in self.children if c["hwnd"] == self.data["focus"]), None)
+    def focus_id(self):
+        return next((c["id"] for c in self.children if c["hwnd"] == self.data["focus"]), None)
 
     def text(self):
         return "\n".join(c["text"] or "" for c in self.children)
@@ -226,7 +226,7 @@ class App:
 
     def main(self, visible=None):
         for w in self.windows():
-            if w["class"] == "#32770" and any(c["id"] == GENERATE_ID for c in w.children):
+            if w["class"] == "#32770" and any(c["id"] == GENERATE for c in w.children):
                 if visible is None or w.visible == visible:
                     return w
         return None
@@ -237,18 +237,18 @@ class App:
     def report(self):
         """The shown error report: a message box titled like the program."""
         return next((w for w in self.windows() if w.visible and w.title == MAIN_TITLE and w["class"] == "#32770"
-                     and not any(c["id"] == GENERATE_ID for c in w.children)), None)
+                     and not any(c["id"] == GENERATE for c in w.children)), None)
 
     def password(self):
-        return self.main().child(1)["text"]
+        return self.main().child(PASSWD)["text"]
 
     def wait(self, condition, what, timeout=10.0):
         return wait_for(condition, what, timeout, last=self.summary)
 
     def summary(self):
         """The shown windows in short, for failure messages."""
-        return [{"title": w.title, "enabled": w.enabled, "foreground": w.foreground, "focus": w.focus_index(),
-                 "controls": [(c["index"], (c["text"] or "")[:40], c["check"], c["enabled"], c["visible"])
+        return [{"title": w.title, "enabled": w.enabled, "foreground": w.foreground, "focus": w.focus_id(),
+                 "controls": [(c["id"], (c["text"] or "")[:40], c["check"], c["enabled"], c["visible"])
                               for c in w.children]}
                 for w in self.windows() if w.visible]
 
@@ -282,15 +282,15 @@ class App:
         if keys:
             self.s.xdotool("key", "--delay", "20", *keys)
 
-    def type_into(self, index, text):
+    def type_into(self, id, text):
         """Replaces the text of a text box of the main window as a user would."""
         main = self.main()
         self.keys(main)  # keyboard focus to the window first
-        self.click(main.child(index))
-        self.wait(lambda: self.main().focus_index() == index, f"focus in control {index}")
+        self.click(main.child(id))
+        self.wait(lambda: self.main().focus_id() == id, f"focus in control {controls.NAMES[id]}")
         names = {"-": "minus", ".": "period", " ": "space"}
         self.s.xdotool("key", "--delay", "20", "End", "shift+Home", "BackSpace", *[names.get(c, c) for c in text])
-        self.wait(lambda: self.main().child(index)["text"] == text, f"text {text!r} in control {index}")
+        self.wait(lambda: self.main().child(id)["text"] == text, f"text {text!r} in control {controls.NAMES[id]}")
 
     def close(self):
         if self.proc.poll() is None:

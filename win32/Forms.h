@@ -39,7 +39,7 @@ protected:
     virtual void CreateControls() = 0;
     virtual void Form_Load() {}
 
-    // Creates the control as the kind its type names, with its ID from windows/ControlIds.h;
+    // Creates the control as the kind its type names, with its named ID, in tab order;
     // its clicks run `click`, a handler of the derived form.
     template <class Kind>
     void Add(Kind& control, int id, const std::u16string& caption, TwipsRect rect, DWORD extraStyle = 0)

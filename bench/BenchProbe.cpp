@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/window/ControlIds.h"
 #include "tests/window/probe.h"
+#include "windows/ControlIds.h"
 
 namespace {
 
@@ -40,8 +40,9 @@ std::string ClickGenerateTimed(int count, const std::wstring& image)
     HWND main = nullptr;
     for (HWND h : TopLevelsOf(image))
         if (IsWindowVisible(h) && GetDlgItem(h, ControlId::kGenerate)) main = h;
+    if (!main) return Error("no shown window has the control kGenerate (the main window's Generate)");
     HWND button = GetDlgItem(main, ControlId::kGenerate), box = GetDlgItem(main, ControlId::kPasswd);
-    if (!button || !box) return Error("no main window");
+    if (!box) return Error("the main window has no control kPasswd");
     std::vector<double> ms, clickMs;
     std::wstring text;
     for (int i = 0; i < count; ++i) {

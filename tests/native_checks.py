@@ -25,12 +25,11 @@ import tempfile
 import xml.etree.ElementTree as ET
 
 # Beside it, from tests/window.
-from controls import ABOUT, ABOUT_OK, EN, main_id
-from probeclient import (GENERATE_ID, IMAGE, PASSWD_ID, Probe, Program, Timeout, copy_exe,
-                         private_clipboard, screenshot, wait_for, windows_path)
+from controls import ABOUT, ABOUT_OK, EN, GENERATE, PASSWD
+from probeclient import (IMAGE, Probe, Program, Timeout, copy_exe, private_clipboard, screenshot, wait_for,
+                         windows_path)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-EN_ID, ABOUT_ID = main_id(EN), main_id(ABOUT)
 ACCESSIBLE_NAMES = "Windows.NameTheTextBoxesForScreenReaders"
 SCREENSHOTS = ("main-cs.png", "main-en.png", "about.png")
 OTHER_TITLE = "another program"
@@ -241,15 +240,15 @@ class Checks:
             return app.password()
         # "If the dialog box is not active, the BM_CLICK message might fail", and a runner's console
         # may keep the foreground: then the button's WM_COMMAND is posted, which needs no activation.
-        self.probe("click", main.control(GENERATE_ID)["hwnd"])
+        self.probe("click", main.child(GENERATE)["hwnd"])
         try:
             text, how = app.wait(password, "a password", 5), "BM_CLICK"
         except Timeout:
-            self.probe("press", main.control(GENERATE_ID)["hwnd"])
+            self.probe("press", main.child(GENERATE)["hwnd"])
             text, how = app.wait(password, "a password", 30), "WM_COMMAND posted after BM_CLICK gave none in 5 s"
         if not 6 <= len(text) <= 10:
             raise Failed(f"a password of {len(text)} characters, not 6 to 10: {text!r}")
-        box = main.control(PASSWD_ID)["hwnd"]
+        box = main.child(PASSWD)["hwnd"]
         for held in (0, 30):  # then held for a moment, as a clipboard manager holds it: the copy waits for it
             self.probe.clear_clipboard()
             if not self.probe("copy", box, held)["ok"]:
@@ -277,7 +276,7 @@ class Checks:
         def other():
             return [(w["title"], w["foreground"]) for w in self.probe("state", "zorkprobe.exe")["windows"]]
         for how in ("OK", "its close box"):
-            self.probe("press", main.control(ABOUT_ID)["hwnd"])
+            self.probe("press", main.child(ABOUT)["hwnd"])
             about = app.wait(lambda: (a := app.about()) and a.visible and a.foreground and a, "About in front", 30)
             if how == "OK":
                 self.probe("press", about.child(ABOUT_OK)["hwnd"])
@@ -297,12 +296,12 @@ class Checks:
         app = self.start(self.copy("screenshots", None, ["SpecChar.txt"]))
         main = app.wait_main()
         czech = screenshot(self.probe, main, os.path.join(self.results, "main-cs.png"))
-        self.probe("press", main.control(EN_ID)["hwnd"])
-        main = app.wait(lambda: (m := app.main()).control(GENERATE_ID)["text"] == "&Generate" and m,
+        self.probe("press", main.child(EN)["hwnd"])
+        main = app.wait(lambda: (m := app.main()).child(GENERATE)["text"] == "&Generate" and m,
                         "the English captions", 30)
         if screenshot(self.probe, main, os.path.join(self.results, "main-en.png")) == czech:
             raise Failed("main-en.png shows the same pixels as main-cs.png")
-        self.probe("press", main.control(ABOUT_ID)["hwnd"])
+        self.probe("press", main.child(ABOUT)["hwnd"])
         about = app.wait(lambda: (a := app.about()) and a.visible and a, "the About window", 30)
         screenshot(self.probe, about, os.path.join(self.results, "about.png"))
         self.probe("close", about.hwnd)

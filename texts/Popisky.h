@@ -26,18 +26,34 @@ enum : int16_t {
 constexpr int16_t PocetPopisku = Popisek::About + 1;
 constexpr int16_t PocetJazyku = 2;
 
+// One text in each language, by language: a text left out for a language does not compile.
+// The texts are the program's own constants, so they are referred to in place.
+class InEveryLanguage {
+public:
+    InEveryLanguage() = default;
+    template <class... Texts>
+        requires(sizeof...(Texts) == PocetJazyku)
+    constexpr InEveryLanguage(const Texts&... texts) : texts_{texts...}
+    {
+    }
+    constexpr std::u16string_view operator[](int16_t language) const { return texts_.at(language); }
+
+private:
+    std::array<std::u16string_view, PocetJazyku> texts_{};
+};
+
 // Popisky[entry][language], language 0 Czech and 1 English.
-// The texts are the program's own constants, so the table refers to them in place.
-using PopiskyTable = std::array<std::array<std::u16string_view, PocetJazyku>, PocetPopisku>;
+using PopiskyTable = std::array<InEveryLanguage, PocetPopisku>;
 
 // Fills every entry in both languages.
 void Texty(PopiskyTable& popisky);
 
 // The names screen readers give the password box and the minimum and maximum length boxes, by
 // language. A text box is named after the label before it, which the maximum length lacks.
-constexpr std::array<std::array<std::u16string_view, 3>, PocetJazyku> kTextBoxNames = {{
-    {u"Heslo", u"Nejmenší počet znaků", u"Největší počet znaků"},
-    {u"Password", u"Minimum characters", u"Maximum characters"},
+constexpr std::array<InEveryLanguage, 3> kTextBoxNames = {{
+    {u"Heslo", u"Password"},
+    {u"Nejmenší počet znaků", u"Minimum characters"},
+    {u"Největší počet znaků", u"Maximum characters"},
 }};
 
 // After a click on language label `index`: the label to show next, wrapping to the

@@ -21,6 +21,16 @@ struct TwipsRect {
 // service, or a test's recorder.
 using AccessibleNameTarget = void (*)(HWND hwnd, const std::u16string& name);
 
+class Form;
+
+// What a click on a control runs: a handler of its form, or an array's handler, which is given
+// the member's index.
+struct ClickHandler {
+    void (Form::*handler)() = nullptr;
+    void (Form::*indexedHandler)(int16_t) = nullptr;
+    int16_t index = 0;
+};
+
 // A control of a form. The form creates and destroys its window; this is a view of it.
 class Control {
 public:
@@ -55,6 +65,7 @@ private:
     // What the form lays the control out from again at another DPI.
     TwipsRect twips_{};
     FontKind font_ = FontKind::Dialog;
+    ClickHandler click_;
     std::u16string accessibleName_;
     bool nameRequested_ = false;  // a client has asked for the control: names go to the system at once
 
@@ -112,8 +123,9 @@ public:
     void SetPicture(HICON icon);  // borrowed: the form keeps the icon alive
 };
 
-// Controls of one kind told apart by a 16-bit index from Lo to Hi.
-template <class T, int16_t Lo, int16_t Hi>
+// Controls of one kind told apart by a 16-bit index from Lo to Hi, with the consecutive control
+// IDs from FirstId.
+template <class T, int16_t Lo, int16_t Hi, int FirstId>
 class ControlArray {
 public:
     int16_t LBound() const { return Lo; }
@@ -124,15 +136,11 @@ public:
         return items_[index - Lo];
     }
     const T& operator()(int16_t index) const { return const_cast<ControlArray&>(*this)(index); }
-    // The index of `control` when it is a member.
-    bool Find(const Control& control, int16_t& index) const
+    // The index of the member whose control ID is `id`.
+    int16_t IndexOf(int id) const
     {
-        for (int16_t i = Lo; i <= Hi; ++i)
-            if (&items_[i - Lo] == &control) {
-                index = i;
-                return true;
-            }
-        return false;
+        if (id < FirstId || id > FirstId + (Hi - Lo)) throw RuntimeError(errSubscript);
+        return int16_t(Lo + (id - FirstId));
     }
 
 private:

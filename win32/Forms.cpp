@@ -46,11 +46,6 @@ std::optional<int> Form::PumpMessages(const Form* modal)
 
 int RunMessageLoop() { return Form::PumpMessages(nullptr).value_or(0); }
 
-Form::~Form()
-{
-    if (hwnd_) DestroyWindow(hwnd_);
-}
-
 void Form::Create(HWND owner)
 {
     // An empty dialog template: the controls are added afterwards in pixels from twips.
@@ -83,7 +78,6 @@ void Form::Create(HWND owner)
     SIZE size = WindowSize(dpi_);
     Place({centre.x - size.cx / 2, centre.y - size.cy / 2});
 
-    nextId_ = design.firstControlId;
     CreateControls();
     KeepControlsApart();
 }
@@ -270,7 +264,7 @@ void Form::Unload()
     if (hwnd_) Leave(true);
 }
 
-void Form::AddControl(Control& control, ControlKind kind, const std::u16string& caption, TwipsRect rect,
+void Form::AddControl(Control& control, ControlKind kind, int id, const std::u16string& caption, TwipsRect rect,
                       DWORD extraStyle)
 {
     const wchar_t* windowClass = L"BUTTON";
@@ -291,7 +285,6 @@ void Form::AddControl(Control& control, ControlKind kind, const std::u16string& 
     // Each control starts a group, except an option button that follows another one.
     if (kind != ControlKind::OptionButton || lastKind_ != ControlKind::OptionButton) style |= WS_GROUP;
     lastKind_ = kind;
-    int id = nextId_++;
     RECT box = Pixels(rect);
     HWND hwnd = CreateWindowExW(0, windowClass, W(caption), style, box.left, box.top, box.right - box.left,
                                 box.bottom - box.top, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
@@ -315,8 +308,12 @@ void Form::SetDefault(CommandButton& button)
 // Handlers run here; an error ends the handler and goes to the error report.
 void Form::RunClick(Control& control)
 {
+    const ClickHandler& click = control.click_;
     try {
-        Click(control);
+        if (click.handler)
+            (this->*click.handler)();
+        else if (click.indexedHandler)
+            (this->*click.indexedHandler)(click.index);
     } catch (const RuntimeError& error) {
         ReportError(error);
     } catch (const std::bad_alloc&) {

@@ -16,7 +16,9 @@ public:
     Form() = default;
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
-    virtual ~Form();
+    // A derived form unloads in its own destructor, so that no message of the window's
+    // destruction reaches a control that is already gone.
+    virtual ~Form() = default;
 
     HWND hWnd() const { return hwnd_; }
     // Creates the window on first use and runs Form_Load; an error on the way unloads it again.
@@ -31,19 +33,40 @@ protected:
     struct Design {
         std::u16string title;
         int clientWidth, clientHeight;  // twips
-        int firstControlId;             // controls get consecutive IDs in tab order
     };
     virtual Design GetDesign() const = 0;
     // Creates the controls with Add, in tab order.
     virtual void CreateControls() = 0;
     virtual void Form_Load() {}
-    virtual void Click(Control& control) = 0;
 
-    // Creates the control as the kind its type names, with the next control ID.
+    // Creates the control as the kind its type names, with its named ID, in tab order;
+    // its clicks run `click`, a handler of the derived form.
     template <class Kind>
-    void Add(Kind& control, const std::u16string& caption, TwipsRect rect, DWORD extraStyle = 0)
+    void Add(Kind& control, int id, const std::u16string& caption, TwipsRect rect, DWORD extraStyle = 0)
     {
-        AddControl(control, Kind::kKind, caption, rect, extraStyle);
+        AddControl(control, Kind::kKind, id, caption, rect, extraStyle);
+    }
+    template <class Kind, class Derived>
+    void Add(Kind& control, int id, const std::u16string& caption, TwipsRect rect, void (Derived::*click)(),
+             DWORD extraStyle = 0)
+    {
+        Add(control, id, caption, rect, extraStyle);
+        control.click_.handler = static_cast<void (Form::*)()>(click);
+    }
+    // The member of a control array whose ID is `id`; its handler is given the member's index.
+    template <class T, int16_t Lo, int16_t Hi, int FirstId>
+    void Add(ControlArray<T, Lo, Hi, FirstId>& array, int id, const std::u16string& caption, TwipsRect rect,
+             DWORD extraStyle = 0)
+    {
+        Add(array(array.IndexOf(id)), id, caption, rect, extraStyle);
+    }
+    template <class T, int16_t Lo, int16_t Hi, int FirstId, class Derived>
+    void Add(ControlArray<T, Lo, Hi, FirstId>& array, int id, const std::u16string& caption, TwipsRect rect,
+             void (Derived::*click)(int16_t), DWORD extraStyle = 0)
+    {
+        int16_t index = array.IndexOf(id);
+        Add(array(index), id, caption, rect, extraStyle);
+        array(index).click_ = {nullptr, static_cast<void (Form::*)(int16_t)>(click), index};
     }
     void SetDefault(CommandButton& button);
     void SetCancel(CommandButton& button) { cancel_ = &button; }
@@ -52,7 +75,7 @@ protected:
 private:
     friend int RunMessageLoop();
     static std::optional<int> PumpMessages(const Form* modal);
-    void AddControl(Control& control, ControlKind kind, const std::u16string& caption, TwipsRect rect,
+    void AddControl(Control& control, ControlKind kind, int id, const std::u16string& caption, TwipsRect rect,
                     DWORD extraStyle);
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -72,7 +95,6 @@ private:
     HWND hwnd_ = nullptr;
     HWND modalOwner_ = nullptr;
     CommandButton* cancel_ = nullptr;
-    int nextId_ = 0;
     ControlKind lastKind_ = ControlKind::Label;
     int dpi_ = 96;  // the DPI of the monitor the form is on
     std::array<UniqueFont, 3> fonts_;  // by FontKind, made when a control first uses one

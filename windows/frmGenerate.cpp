@@ -9,38 +9,41 @@
 
 namespace {
 
-constexpr TwipsRect kFrame = {240, 600, 4695, 1935};
+constexpr TwipsRect kFrameBox = {240, 600, 4695, 1935};
 
 // Controls inside the frame are laid out from the frame's top-left corner.
-constexpr TwipsRect InFrame(TwipsRect r) { return {r.left + kFrame.left, r.top + kFrame.top, r.width, r.height}; }
+constexpr TwipsRect InFrame(TwipsRect r) { return {r.left + kFrameBox.left, r.top + kFrameBox.top, r.width, r.height}; }
 
 }  // namespace
 
-Form::Design frmGenerate::GetDesign() const { return {u"zorkMIX", 6600, 2745, 1000}; }
+Form::Design frmGenerate::GetDesign() const { return {u"zorkMIX", 6600, 2745}; }
 
 void frmGenerate::CreateControls()
 {
-    Add(lblInfo(0), u"", {360, 255, 1695, 255});
-    Add(txtPasswd, u"", {1680, 240, 1935, 240});
+    using namespace ControlId;
+    Add(lblInfo, kLblPasswd, u"", {360, 255, 1695, 255});
+    Add(txtPasswd, kPasswd, u"", {1680, 240, 1935, 240});
     SetFont(txtPasswd, FontKind::Password);
     txtPasswd.KeepCopiesPrivate();
-    Add(lblInfo(1), u"", InFrame({240, 380, 2295, 255}));
-    Add(txtZnaky(0), u"6", InFrame({2040, 360, 495, 240}));
-    Add(txtZnaky(1), u"10", InFrame({2880, 360, 495, 240}));
-    Add(chkParametr(0), u"", InFrame({240, 720, 2775, 255}));
-    Add(optZnaky(0), u"", InFrame({480, 960, 1695, 255}));
-    Add(optZnaky(1), u"", InFrame({1920, 960, 1455, 255}));
-    Add(optZnaky(2), u"", InFrame({3240, 960, 1335, 255}));
-    Add(chkParametr(1), u"", InFrame({240, 1320, 2055, 255}));
-    Add(chkParametr(2), u"", InFrame({2040, 1320, 2295, 255}));
-    Add(chkParametr(3), u"", InFrame({240, 1560, 2775, 255}));
-    Add(cmdGenerate, u"", {5280, 240, 1095, 340});
-    Add(cmdStorno, u"", {5280, 720, 1095, 340});
-    Add(cmdAbout, u"", {5280, 1320, 1095, 340});
-    Add(lblJazyk(1), u"EN", {6060, 2400, 300, 210}, SS_CENTER | SS_NOPREFIX | SS_NOTIFY);
-    Add(lblJazyk(0), u"CS", {6060, 2400, 300, 210}, SS_CENTER | SS_NOPREFIX | SS_NOTIFY);
-    Add(frmParametry, u"", kFrame);
-    Add(lblInfo(2), u"-", InFrame({2685, 360, 45, 195}), SS_NOPREFIX);
+    Add(lblInfo, kLblLength, u"", InFrame({240, 380, 2295, 255}));
+    Add(txtZnaky, kMinimum, u"6", InFrame({2040, 360, 495, 240}));
+    Add(txtZnaky, kMaximum, u"10", InFrame({2880, 360, 495, 240}));
+    Add(chkParametr, kLetters, u"", InFrame({240, 720, 2775, 255}), &frmGenerate::chkParametr_Click);
+    Add(optZnaky, kLower, u"", InFrame({480, 960, 1695, 255}));
+    Add(optZnaky, kUpper, u"", InFrame({1920, 960, 1455, 255}));
+    Add(optZnaky, kBoth, u"", InFrame({3240, 960, 1335, 255}));
+    Add(chkParametr, kDigits, u"", InFrame({240, 1320, 2055, 255}), &frmGenerate::chkParametr_Click);
+    Add(chkParametr, kSpecial, u"", InFrame({2040, 1320, 2295, 255}), &frmGenerate::chkParametr_Click);
+    Add(chkParametr, kFirst, u"", InFrame({240, 1560, 2775, 255}), &frmGenerate::chkParametr_Click);
+    Add(cmdGenerate, kGenerate, u"", {5280, 240, 1095, 340}, &frmGenerate::cmdGenerate_Click);
+    Add(cmdStorno, kCancel, u"", {5280, 720, 1095, 340}, &frmGenerate::cmdStorno_Click);
+    Add(cmdAbout, kAbout, u"", {5280, 1320, 1095, 340}, &frmGenerate::cmdAbout_Click);
+    Add(lblJazyk, kEn, u"EN", {6060, 2400, 300, 210}, &frmGenerate::lblJazyk_Click,
+        SS_CENTER | SS_NOPREFIX | SS_NOTIFY);
+    Add(lblJazyk, kCs, u"CS", {6060, 2400, 300, 210}, &frmGenerate::lblJazyk_Click,
+        SS_CENTER | SS_NOPREFIX | SS_NOTIFY);
+    Add(frmParametry, kFrame, u"", kFrameBox);
+    Add(lblInfo, kDash, u"-", InFrame({2685, 360, 45, 195}), SS_NOPREFIX);
     lblInfo(2).AutoSize();
 
     chkParametr(0).SetValue(1);
@@ -64,21 +67,6 @@ void frmGenerate::Form_Load()
     lblJazyk_Click(0);
 }
 
-void frmGenerate::Click(Control& control)
-{
-    int16_t index;
-    if (chkParametr.Find(control, index))
-        chkParametr_Click(index);
-    else if (lblJazyk.Find(control, index))
-        lblJazyk_Click(index);
-    else if (&control == &cmdGenerate)
-        cmdGenerate_Click();
-    else if (&control == &cmdStorno)
-        cmdStorno_Click();
-    else if (&control == &cmdAbout)
-        cmdAbout_Click();
-}
-
 void frmGenerate::Popis(int16_t Jazyk)
 {
     const std::pair<int16_t, Control*> targets[] = {
@@ -90,9 +78,9 @@ void frmGenerate::Popis(int16_t Jazyk)
         {Popisek::Generate, &cmdGenerate},         {Popisek::Cancel, &cmdStorno},
         {Popisek::About, &cmdAbout},
     };
-    for (const auto& [entry, control] : targets) control->SetCaption(std::u16string(Popisky[entry].at(Jazyk)));
+    for (const auto& [entry, control] : targets) control->SetCaption(std::u16string(Popisky[entry][Jazyk]));
     TextBox* const boxes[] = {&txtPasswd, &txtZnaky(0), &txtZnaky(1)};
-    for (int i = 0; i < 3; ++i) boxes[i]->SetAccessibleName(std::u16string(kTextBoxNames.at(Jazyk)[i]));
+    for (int i = 0; i < 3; ++i) boxes[i]->SetAccessibleName(std::u16string(kTextBoxNames[i][Jazyk]));
 }
 
 void frmGenerate::lblJazyk_Click(int16_t Index)

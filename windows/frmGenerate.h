@@ -3,15 +3,18 @@
 #include "generator/Generator.h"
 #include "win32/Forms.h"
 #include "texts/Popisky.h"
+#include "windows/ControlIds.h"
 #include "windows/frmAbout.h"
 
 // The main window: options, length range, Generate, language labels, Cancel and About.
 class frmGenerate final : public Form {
+public:
+    ~frmGenerate() override { Unload(); }
+
 private:
     Design GetDesign() const override;
     void CreateControls() override;
     void Form_Load() override;
-    void Click(Control& control) override;
 
     void Texty() { ::Texty(Popisky); }
     void Popis(int16_t Jazyk);
@@ -23,15 +26,15 @@ private:
     void cmdAbout_Click() { about_.ShowModal(*this); }
     void lblJazyk_Click(int16_t Index);
 
-    ControlArray<Label, 0, 2> lblInfo;
+    ControlArray<Label, 0, 2, ControlId::kLblPasswd> lblInfo;
     TextBox txtPasswd;
-    ControlArray<TextBox, 0, 1> txtZnaky;
-    ControlArray<CheckBox, 0, 3> chkParametr;
-    ControlArray<OptionButton, 0, 2> optZnaky;
+    ControlArray<TextBox, 0, 1, ControlId::kMinimum> txtZnaky;
+    ControlArray<CheckBox, 0, 3, ControlId::kLetters> chkParametr;
+    ControlArray<OptionButton, 0, 2, ControlId::kLower> optZnaky;
     CommandButton cmdGenerate;
     CommandButton cmdStorno;
     CommandButton cmdAbout;
-    ControlArray<Label, 0, 1> lblJazyk;
+    ControlArray<Label, 0, 1, ControlId::kCs> lblJazyk;
     Frame frmParametry;
 
     CharacterPools Znaky;

@@ -1,17 +1,17 @@
-"""The child controls of zorkMIX's windows: their indexes in creation (tab) order and their IDs.
-The forms number their controls from a first ID in creation order, so index i has ID first + i."""
+"""The IDs of the controls of zorkMIX's windows, read from windows/ControlIds.h (copied beside this
+file into the native checks' folder): ControlId::kLblPasswd there is LBL_PASSWD here."""
+import os
+import re
 
-# Main window.
-(LBL_PASSWD, PASSWD, LBL_LENGTH, MINIMUM, MAXIMUM, LETTERS, LOWER, UPPER, BOTH, DIGITS, SPECIAL, FIRST,
- GENERATE, CANCEL, ABOUT, EN, CS, FRAME, DASH) = range(19)
-MAIN_COUNT = DASH + 1
-MAIN_FIRST_ID = 1000
+_HERE = os.path.dirname(os.path.abspath(__file__))
+_HEADER = next(p for p in (os.path.join(_HERE, "ControlIds.h"), os.path.join(_HERE, "..", "..", "windows",
+                                                                             "ControlIds.h")) if os.path.exists(p))
+with open(_HEADER, encoding="utf-8") as _f:
+    _WINDOWS = dict(re.findall(r"enum (\w+) : int \{(.*?)\};", _f.read(), re.S))
+# The IDs of the main window's and of the About window's controls, by name.
+MAIN_IDS, ABOUT_IDS = ({re.sub(r"(?<=.)(?=[A-Z])", "_", name).upper(): int(value)
+                        for name, value in re.findall(r"^\s*k(\w+) = (\d+),", _WINDOWS[window], re.M)}
+                       for window in ("Main", "About"))
+globals().update(MAIN_IDS, **ABOUT_IDS)
+NAMES = {id: name for name, id in {**MAIN_IDS, **ABOUT_IDS}.items()}
 
-# About window.
-ABOUT_IMAGE, ABOUT_TITLE_LINE, ABOUT_COPYRIGHT, ABOUT_OK, ABOUT_MAIL, ABOUT_WEB = range(6)
-ABOUT_COUNT = ABOUT_WEB + 1
-ABOUT_FIRST_ID = 2000
-
-
-def main_id(index):
-    return MAIN_FIRST_ID + index

@@ -21,9 +21,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/window/ControlIds.h"
 #include "win32/Graphics.h"
 #include "win32/Handles.h"
+#include "windows/ControlIds.h"
 #include "windows/frmAbout.h"
 #include "windows/frmGenerate.h"
 

@@ -11,12 +11,11 @@ import subprocess
 import time
 import zlib
 
-from controls import GENERATE, PASSWD, main_id
+from controls import GENERATE, NAMES, PASSWD
 
 MAIN_TITLE = "zorkMIX"
 ABOUT_TITLE = "O aplikaci"
 IMAGE = "zorkMIX.exe"
-GENERATE_ID, PASSWD_ID = main_id(GENERATE), main_id(PASSWD)
 PRIVATE_FORMATS = ("ExcludeClipboardContentFromMonitorProcessing", "CanIncludeInClipboardHistory",
                    "CanUploadToCloudClipboard")
 
@@ -183,19 +182,16 @@ class Window(dict):
         except KeyError:
             raise AttributeError(name)
 
-    def child(self, index):
-        return self.children[index]
-
-    def control(self, control_id):
-        """The child control with this ID."""
+    def child(self, control_id):
+        """The child control with this ID (controls.py names them)."""
         found = next((c for c in self.children if c["id"] == control_id), None)
         if found is None:
-            raise LookupError(f"no control with ID {control_id} in the window {self.title!r}, whose controls have "
-                              f"the IDs {[c['id'] for c in self.children]}")
+            raise LookupError(f"no control {NAMES.get(control_id, '?')} (ID {control_id}) in the window {self.title!r},"
+                              f" whose controls have the IDs {[c['id'] for c in self.children]}")
         return found
 
-    def focus_index(self):
-        return next((c["index"] for c in self.children if c["hwnd"] == self.focus), None)
+    def focus_id(self):
+        return next((c["id"] for c in self.children if c["hwnd"] == self.focus), None)
 
     def text(self):
         return "\n".join(c["text"] or "" for c in self.children)
@@ -217,7 +213,7 @@ class Program:
 
     def main(self, visible=None):
         for w in self.windows():
-            if w["class"] == "#32770" and any(c["id"] == GENERATE_ID for c in w.children):
+            if w["class"] == "#32770" and any(c["id"] == GENERATE for c in w.children):
                 if visible is None or w.visible == visible:
                     return w
         return None
@@ -228,10 +224,10 @@ class Program:
     def report(self):
         """The shown error report: a message box titled like the program."""
         return next((w for w in self.windows() if w.visible and w.title == MAIN_TITLE and w["class"] == "#32770"
-                     and not any(c["id"] == GENERATE_ID for c in w.children)), None)
+                     and not any(c["id"] == GENERATE for c in w.children)), None)
 
     def password(self):
-        return self.main().control(PASSWD_ID)["text"]
+        return self.main().child(PASSWD)["text"]
 
     def wait(self, condition, what, timeout=10.0):
         return wait_for(condition, what, timeout, last=self.summary)
@@ -242,8 +238,8 @@ class Program:
 
     def summary(self):
         """The shown windows in short, for failure messages."""
-        return [{"title": w.title, "enabled": w.enabled, "foreground": w.foreground, "focus": w.focus_index(),
-                 "controls": [(c["index"], (c["text"] or "")[:40], c["check"], c["enabled"], c["visible"])
+        return [{"title": w.title, "enabled": w.enabled, "foreground": w.foreground, "focus": w.focus_id(),
+                 "controls": [(c["id"], (c["text"] or "")[:40], c["check"], c["enabled"], c["visible"])
                               for c in w.children]}
                 for w in self.windows() if w.visible]
 

@@ -14,9 +14,9 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from controls import (ABOUT, ABOUT_COUNT, ABOUT_IMAGE, ABOUT_OK, ABOUT_TITLE_LINE, BOTH, CANCEL, CS,  # noqa: E402
-                      DASH, DIGITS, EN, FIRST, FRAME, GENERATE, LBL_LENGTH, LBL_PASSWD, LETTERS, LOWER, MAIN_COUNT,
-                      MAXIMUM, MINIMUM, PASSWD, SPECIAL, UPPER, main_id)
+from controls import (ABOUT, ABOUT_IDS, ABOUT_IMAGE, ABOUT_OK, ABOUT_TITLE_LINE, BOTH, CANCEL, CS,  # noqa: E402
+                      DASH, DIGITS, EN, FIRST, FRAME, GENERATE, LBL_LENGTH, LBL_PASSWD, LETTERS, LOWER, MAIN_IDS,
+                      MAXIMUM, MINIMUM, NAMES, PASSWD, SPECIAL, UPPER)
 from probeclient import copy_exe, private_clipboard  # noqa: E402
 from zorkwin import App, Session  # noqa: E402
 
@@ -90,10 +90,10 @@ class WindowTest(unittest.TestCase):
         self.wait_check(app, index, 1)
 
     def wait_check(self, app, index, value):
-        app.wait(lambda: app.main().child(index)["check"] == value, f"control {index} at check {value}")
+        app.wait(lambda: app.main().child(index)["check"] == value, f"control {NAMES[index]} at check {value}")
 
     def wait_focus(self, app, index):
-        app.wait(lambda: app.main().focus_index() == index, f"focus on control {index}")
+        app.wait(lambda: app.main().focus_id() == index, f"focus on control {NAMES[index]}")
 
 
 class StartupStateTest(WindowTest):
@@ -107,8 +107,7 @@ class StartupStateTest(WindowTest):
         wl, wt, wr, wb = main.rect
         self.assertLessEqual(abs((wl + wr) - 1024), 2, "centred horizontally on the 1024 x 768 screen")
         self.assertLessEqual(abs((wt + wb) - 768), 2, "centred vertically")
-        self.assertEqual(len(main.children), MAIN_COUNT)
-        self.assertEqual([c["id"] for c in main.children], [main_id(i) for i in range(MAIN_COUNT)])
+        self.assertEqual(sorted(c["id"] for c in main.children), sorted(MAIN_IDS.values()), "a control for each ID")
 
         kinds = {"Static": [LBL_PASSWD, LBL_LENGTH, EN, CS, DASH], "Edit": [PASSWD, MINIMUM, MAXIMUM],
                  "Button": [LETTERS, LOWER, UPPER, BOTH, DIGITS, SPECIAL, FIRST, GENERATE, CANCEL, ABOUT, FRAME]}
@@ -127,13 +126,13 @@ class StartupStateTest(WindowTest):
         self.assertEqual([main.child(i)["text"] for i in (EN, CS, DASH)], ["EN", "CS", "-"])
         self.assertTrue(main.child(EN)["visible"])
         self.assertFalse(main.child(CS)["visible"])
-        self.assertTrue(all(c["visible"] for c in main.children if c["index"] != CS))
+        self.assertTrue(all(c["visible"] for c in main.children if c["id"] != CS))
         self.assertTrue(all(c["enabled"] for c in main.children))
 
         checks = {LETTERS: 1, LOWER: 1, UPPER: 0, BOTH: 0, DIGITS: 1, SPECIAL: 0, FIRST: 0}
         self.assertEqual({i: main.child(i)["check"] for i in checks}, checks)
         self.assertEqual([main.child(i)["text"] for i in (PASSWD, MINIMUM, MAXIMUM)], ["", "6", "10"])
-        self.assertEqual(main.focus_index(), PASSWD)
+        self.assertEqual(main.focus_id(), PASSWD)
         for i in (PASSWD, MINIMUM, MAXIMUM):
             self.assertTrue(main.child(i)["exstyle"] & WS_EX_STATICEDGE, f"static edge on control {i}")
         self.assertFalse(main.child(LBL_PASSWD)["exstyle"] & WS_EX_STATICEDGE)
@@ -169,7 +168,7 @@ class GenerateTest(WindowTest):
         app.type_into(PASSWD, "typed 1")  # the box is editable; Generate replaces the whole text
         app.type_into(MINIMUM, "12")
         app.type_into(MAXIMUM, "12")
-        self.assertEqual(app.main().focus_index(), MAXIMUM)
+        self.assertEqual(app.main().focus_id(), MAXIMUM)
         password = self.generate(app, how="Return")
         self.assert_password(password, LOWERCASE + DIGIT_CHARS, lengths=[12])
 
@@ -298,7 +297,7 @@ class LanguageTest(WindowTest):
 
     def values(self, app):
         main = app.main()
-        return [(c["index"], c["check"], c["enabled"]) for c in main.children] + [
+        return [(c["id"], c["check"], c["enabled"]) for c in main.children] + [
             main.child(i)["text"] for i in (PASSWD, MINIMUM, MAXIMUM, DASH, EN, CS)]
 
     def test_switch_to_english_and_back_keeps_every_value(self):
@@ -324,18 +323,18 @@ class LanguageTest(WindowTest):
 
 class OptionRuleTest(WindowTest):
     def enabled(self, app):
-        return [c["enabled"] for c in app.main().children]
+        return {c["id"]: c["enabled"] for c in app.main().children}
 
     def test_letters_enable_the_case_options_and_the_rule(self):
         app = self.start()
         self.select(app, BOTH)
         self.toggle(app, FIRST)
         all_on = self.enabled(app)
-        self.assertTrue(all(all_on))
+        self.assertTrue(all(all_on.values()))
 
         self.toggle(app, LETTERS)
         app.wait(lambda: not app.main().child(FIRST)["enabled"], "the rule disabled")
-        off = [i not in (LOWER, UPPER, BOTH, FIRST) for i in range(MAIN_COUNT)]
+        off = {i: i not in (LOWER, UPPER, BOTH, FIRST) for i in MAIN_IDS.values()}
         self.assertEqual(self.enabled(app), off)
         checks = [app.main().child(i)["check"] for i in (LOWER, UPPER, BOTH, FIRST)]
         self.assertEqual(checks, [0, 0, 1, 1], "disabling keeps the values")
@@ -415,7 +414,7 @@ class AboutTest(WindowTest):
         self.assertEqual(about["class"], "#32770")
         self.assertEqual(about.owner, main.hwnd)
         self.assertFalse(main.enabled, "the main window is disabled while About shows")
-        self.assertEqual(len(about.children), ABOUT_COUNT)
+        self.assertEqual(sorted(c["id"] for c in about.children), sorted(ABOUT_IDS.values()))
         self.assertEqual(about.child(ABOUT_TITLE_LINE)["text"], "zorkMIX 1.00")
         self.assertEqual(about.child(ABOUT_OK)["text"], "OK")
         self.assertEqual(about.child(ABOUT_IMAGE)["class"].lower(), "static")

@@ -14,6 +14,7 @@ import sys
 import tempfile
 import time
 
+from controls import NAMES
 from probeclient import Probe, Program, windows_path
 
 SCREEN = "1024x768"
@@ -139,15 +140,16 @@ class App(Program):
         if keys:
             self.s.xdotool("key", "--delay", "20", *keys)
 
-    def type_into(self, index, text):
+    def type_into(self, control_id, text):
         """Replaces the text of a text box of the main window as a user would."""
         main = self.main()
         self.keys(main)  # keyboard focus to the window first
-        self.click(main.child(index))
-        self.wait(lambda: self.main().focus_index() == index, f"focus in control {index}")
+        self.click(main.child(control_id))
+        name = NAMES[control_id]
+        self.wait(lambda: self.main().focus_id() == control_id, f"focus in control {name}")
         names = {"-": "minus", ".": "period", " ": "space"}
         self.s.xdotool("key", "--delay", "20", "End", "shift+Home", "BackSpace", *[names.get(c, c) for c in text])
-        self.wait(lambda: self.main().child(index)["text"] == text, f"text {text!r} in control {index}")
+        self.wait(lambda: self.main().child(control_id)["text"] == text, f"text {text!r} in control {name}")
 
 
 def on_xvfb(command):

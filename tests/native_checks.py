@@ -26,8 +26,7 @@ import xml.etree.ElementTree as ET
 
 # Beside it, from tests/window.
 from controls import ABOUT, ABOUT_OK, EN, GENERATE, PASSWD
-from probeclient import (IMAGE, Probe, Program, Timeout, copy_exe, private_clipboard, screenshot, wait_for,
-                         windows_path)
+from probeclient import IMAGE, Probe, Program, Timeout, copy_exe, private_clipboard, stop, wait_for, windows_path
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ACCESSIBLE_NAMES = "Windows.NameTheTextBoxesForScreenReaders"
@@ -119,7 +118,9 @@ class Checks:
         """Starts the program; it is killed after the check if left running."""
         return Program(self.probe, self.spawn([exe], cwd=cwd or os.path.dirname(exe)))
 
-    def exit_code(self, app, expected):
+    def close(self, app, window, expected=0):
+        """Closes the window as its close box does; the program must then end with the exit code expected."""
+        self.probe("close", window.hwnd)
         code = app.wait_exit(30)
         if code != expected:
             raise Failed(f"exit code {code}, expected {expected}")
@@ -138,9 +139,8 @@ class Checks:
         except Exception as e:  # a check that breaks is a failed check, and the others still run
             status, detail = "failed", f"{type(e).__name__}: {e}"
         for proc in self.started:
-            if proc.poll() is None and proc is not (self.served and self.served.proc):
-                proc.kill()
-                proc.wait()
+            if proc is not (self.served and self.served.proc):
+                stop(proc)
         self.rows.append((name, status, detail))
         print(f"{status:8} {name}: {detail}", flush=True)
 
@@ -197,8 +197,7 @@ class Checks:
             raise Failed("planted.dll beside the exe was loaded by its bare name")
         if not self.probe("load-library", main.pid, windows_path(planted, self.wine))["loaded"]:
             raise Failed("planted.dll did not load even by its full path")
-        self.probe("close", main.hwnd)
-        return f"not loaded by its bare name, loaded by its full path, exit code {self.exit_code(app, 0)}"
+        return f"not loaded by its bare name, loaded by its full path, exit code {self.close(app, main)}"
 
     def startup_error(self, how, number, description):
         def run():
@@ -218,8 +217,7 @@ class Checks:
                 raise Failed(f"the report does not give {number}, {description!r} and {path}: {text!r}")
             if any(main_seen):
                 raise Failed("the main window was shown")
-            self.probe("close", app.report().hwnd)
-            return f"report shown, exit code {self.exit_code(app, number)}"
+            return f"report shown, exit code {self.close(app, app.report(), number)}"
         return run
 
     def generate_copy_close(self):
@@ -254,8 +252,7 @@ class Checks:
             if not self.probe("copy", box, held)["ok"]:
                 raise Failed(f"the password box did not answer the copy (clipboard held {held} ms)")
             private_clipboard(self.probe, text)
-        self.probe("close", main.hwnd)
-        code = self.exit_code(app, 0)
+        code = self.close(app, main)
         if self.probe.clipboard()["text"] != text:
             raise Failed("the password left the clipboard with the program")
         return (f"started {how_started}, Generate by {how}: {len(text)} characters, copied with the three privacy "
@@ -285,8 +282,7 @@ class Checks:
             wait_for(lambda: (m := app.main()).foreground and m.enabled and not ((a := app.about()) and a.visible),
                      f"the main window in front and enabled after About closed by {how}", 10,
                      last=lambda: (app.summary(), other()))
-        self.probe("close", main.hwnd)
-        code = self.exit_code(app, 0)
+        code = self.close(app, main)
         return f"closed by OK and by its close box, the main window in front after each, exit code {code}"
 
     def screenshots(self):
@@ -295,18 +291,17 @@ class Checks:
                 os.remove(os.path.join(self.results, name))
         app = self.start(self.copy("screenshots", None, ["SpecChar.txt"]))
         main = app.wait_main()
-        czech = screenshot(self.probe, main, os.path.join(self.results, "main-cs.png"))
+        czech = app.screenshot(main, os.path.join(self.results, "main-cs.png"))
         self.probe("press", main.child(EN)["hwnd"])
         main = app.wait(lambda: (m := app.main()).child(GENERATE)["text"] == "&Generate" and m,
                         "the English captions", 30)
-        if screenshot(self.probe, main, os.path.join(self.results, "main-en.png")) == czech:
+        if app.screenshot(main, os.path.join(self.results, "main-en.png")) == czech:
             raise Failed("main-en.png shows the same pixels as main-cs.png")
         self.probe("press", main.child(ABOUT)["hwnd"])
         about = app.wait(lambda: (a := app.about()) and a.visible and a, "the About window", 30)
-        screenshot(self.probe, about, os.path.join(self.results, "about.png"))
+        app.screenshot(about, os.path.join(self.results, "about.png"))
         self.probe("close", about.hwnd)
-        self.probe("close", main.hwnd)
-        return f"{', '.join(SCREENSHOTS)} saved in {self.results}, exit code {self.exit_code(app, 0)}"
+        return f"{', '.join(SCREENSHOTS)} saved in {self.results}, exit code {self.close(app, main)}"
 
     def run_all(self):
         if not self.given_exe:

@@ -1,7 +1,6 @@
 #pragma once
-// The probe's core: a served connection of commands about the windows of other processes, each
-// answered with one JSON line. zorkprobe has the commands the tests use;
-// the benchmarks' probe adds its timing commands through MoreCommands.
+// The probe's core: commands about the windows of other processes, each answered with one JSON
+// line (probe.cpp lists them); the benchmarks' probe adds its timing commands through MoreCommands.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -27,8 +26,6 @@ private:
     std::string s_;
 };
 
-std::string Json(const std::wstring& w);
-std::string Json(bool b);
 std::string Json(long long n);
 std::string Error(const char* what);
 std::wstring Wide(const std::string& s);

@@ -56,6 +56,15 @@ def windows_path(path, wine):
     return "Z:" + path.replace("/", "\\") if wine else path
 
 
+def stop(proc, grace=0.0):
+    """Gives the process grace seconds to end, then kills it."""
+    try:
+        proc.wait(timeout=grace)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
+
+
 def copy_exe(exe, folder, specchar=None, also=()):
     """A copy of the exe in folder, with SpecChar.txt holding specchar (bytes) or none, and copies
     of the files also; returns the copy's path."""
@@ -120,11 +129,7 @@ class Probe:
         except OSError:
             pass
         self.sock.close()
-        try:
-            self.proc.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
-            self.proc.wait()
+        stop(self.proc, 10)
 
 
 def private_clipboard(probe, text, timeout=30.0):
@@ -159,18 +164,6 @@ def write_png(path, width, height, bgr):
     with open(path, "wb") as f:
         f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9))
                 + chunk(b"IEND", b""))
-
-
-def screenshot(probe, window, path):
-    """Saves a top-level window as the system draws it as a PNG file, once painted; returns its pixels."""
-    name = os.path.basename(path)
-    wait_for(lambda: probe("idle", window["hwnd"])["idle"], f"the window of {name} painted", 30)
-    shot = probe("capture", window["hwnd"])
-    width, height, bgr = shot["width"], shot["height"], bytes.fromhex(shot["pixels"])
-    if width <= 0 or height <= 0 or bgr == bgr[:3] * (width * height):
-        raise AssertionError(f"{name}: the capture of {width}x{height} pixels is empty (all one colour)")
-    write_png(path, width, height, bgr)
-    return bgr
 
 
 class Window(dict):
@@ -212,11 +205,8 @@ class Program:
         return [Window(w) for w in self.probe("state", IMAGE)["windows"]]
 
     def main(self, visible=None):
-        for w in self.windows():
-            if w["class"] == "#32770" and any(c["id"] == GENERATE for c in w.children):
-                if visible is None or w.visible == visible:
-                    return w
-        return None
+        return next((w for w in self.windows() if w["class"] == "#32770" and (visible is None or w.visible == visible)
+                     and any(c["id"] == GENERATE for c in w.children)), None)
 
     def about(self):
         return next((w for w in self.windows() if w.title == ABOUT_TITLE and w["class"] == "#32770"), None)
@@ -247,6 +237,17 @@ class Program:
         wait_for(lambda: self.probe("idle", window.hwnd)["idle"], f"window {window.title!r} idle", timeout)
         return window
 
+    def screenshot(self, window, path):
+        """Saves a top-level window as the system draws it as a PNG file, once painted; returns its pixels."""
+        self.wait_idle(window, 30)
+        shot = self.probe("capture", window.hwnd)
+        width, height, bgr = shot["width"], shot["height"], bytes.fromhex(shot["pixels"])
+        if width <= 0 or height <= 0 or bgr == bgr[:3] * (width * height):
+            name = os.path.basename(path)
+            raise AssertionError(f"{name}: the capture of {width}x{height} pixels is empty (all one colour)")
+        write_png(path, width, height, bgr)
+        return bgr
+
     def wait_exit(self, timeout=10.0):
         try:
             return self.proc.wait(timeout=timeout)
@@ -254,6 +255,4 @@ class Program:
             raise Timeout(f"the program did not end within {timeout:.0f} s")
 
     def close(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
+        stop(self.proc)

@@ -18,7 +18,7 @@ from controls import (ABOUT, ABOUT_IDS, ABOUT_IMAGE, ABOUT_OK, ABOUT_TITLE_LINE,
                       DASH, DIGITS, EN, FIRST, FRAME, GENERATE, LBL_LENGTH, LBL_PASSWD, LETTERS, LOWER, MAIN_IDS,
                       MAXIMUM, MINIMUM, NAMES, PASSWD, SPECIAL, UPPER)
 from probeclient import copy_exe, private_clipboard  # noqa: E402
-from zorkwin import App, Session  # noqa: E402
+from zorkwin import App, Session, stop_wine  # noqa: E402
 
 # The control each caption entry goes to, and the entries in both languages.
 CAPTIONED = [FRAME, LETTERS, LOWER, UPPER, BOTH, DIGITS, SPECIAL, FIRST, LBL_LENGTH, LBL_PASSWD, GENERATE, CANCEL,
@@ -69,10 +69,7 @@ class WindowTest(unittest.TestCase):
     def generate(self, app, how="mouse"):
         """Presses Generate and returns the new password (successive passwords differ)."""
         before = app.password()
-        if how == "mouse":
-            app.click(app.main().child(GENERATE))
-        else:
-            app.keys(app.main(), how)
+        app.press(app.main(), GENERATE, how)
         return app.wait(lambda: app.password() != before and app.password(), "a new password", timeout=30)
 
     def assert_password(self, password, alphabet, lengths=range(6, 11)):
@@ -94,6 +91,18 @@ class WindowTest(unittest.TestCase):
 
     def wait_focus(self, app, index):
         app.wait(lambda: app.main().focus_id() == index, f"focus on control {NAMES[index]}")
+
+    def shown_about(self, app):
+        # The window is visible before its activation has placed the focus: wait for both.
+        def shown():
+            about = app.about()
+            return about and about.visible and about.focus == about.child(ABOUT_OK)["hwnd"] and about
+        return app.wait_idle(app.wait(shown, "the About window shown with the focus on OK"))
+
+    def hidden(self, app, about):
+        app.wait(lambda: (a := app.about()) and not a.visible, "the About window hidden")
+        self.assertTrue(app.main().enabled)
+        self.assertEqual(app.about().hwnd, about.hwnd, "hiding keeps the window")
 
 
 class StartupStateTest(WindowTest):
@@ -207,12 +216,9 @@ class GenerateTest(WindowTest):
 
 class KeyboardTest(WindowTest):
     def press_and_track_focus(self, app, key, expected):
-        seen = []
         for index in expected:
             app.keys(app.main(), key)
             self.wait_focus(app, index)
-            seen.append(index)
-        self.assertEqual(seen, expected)
 
     def test_tab_order(self):
         app = self.start()
@@ -284,10 +290,10 @@ class KeyboardTest(WindowTest):
         app.keys(app.main(), "shift+Tab")
         self.wait_focus(app, ABOUT)
         app.keys(app.main(), "Return")
-        about = app.wait(lambda: (a := app.about()) and a.visible and a, "the About window")
+        about = self.shown_about(app)
         self.assertEqual(app.password(), "", "Enter on About must not generate")
         app.keys(about, "Escape")
-        app.wait(lambda: (a := app.about()) and not a.visible, "the About window hidden")
+        self.hidden(app, about)
 
 
 class LanguageTest(WindowTest):
@@ -394,21 +400,12 @@ class InProcessTest(WindowTest):
                         code = subprocess.run([SESSION.wine, ARGS.formcheck], env=env, stdin=subprocess.DEVNULL,
                                               stdout=out, stderr=subprocess.STDOUT, timeout=300).returncode
                 finally:
-                    if prefix != ARGS.prefix:
-                        subprocess.run(["wineserver", "-k"], env=env, stdin=subprocess.DEVNULL,
-                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+                    stop_wine(env)  # the prefix of this case, not the session's
                 with open(log, encoding="utf-8", errors="replace") as f:
                     self.assertEqual(code, 0, f.read())
 
 
 class AboutTest(WindowTest):
-    def shown_about(self, app):
-        # The window is visible before its activation has placed the focus: wait for both.
-        def shown():
-            about = app.about()
-            return about and about.visible and about.focus == about.child(ABOUT_OK)["hwnd"] and about
-        return app.wait_idle(app.wait(shown, "the About window shown with the focus on OK"))
-
     def check_about(self, app, about):
         main = app.main()
         self.assertEqual(about["class"], "#32770")
@@ -424,11 +421,6 @@ class AboutTest(WindowTest):
         al, at, ar, ab = about.rect
         self.assertLessEqual(abs((al + ar) - (ml + mr)), 2, "centred over the main window")
         self.assertLessEqual(abs((at + ab) - (mt + mb)), 2, "centred over the main window")
-
-    def hidden(self, app, about):
-        app.wait(lambda: (a := app.about()) and not a.visible, "the About window hidden")
-        self.assertTrue(app.main().enabled)
-        self.assertEqual(app.about().hwnd, about.hwnd, "hiding keeps the window")
 
     def test_modal_window_shown_hidden_and_reused(self):
         # That the main window comes to the front again, before another program's, the native checks check.
@@ -450,17 +442,11 @@ class AboutTest(WindowTest):
 
         for show, dismiss in [("alt+a", "Escape"), ("mouse", "mouse")]:
             with self.subTest(show=show, dismiss=dismiss):
-                if show == "mouse":
-                    app.click(app.main().child(ABOUT))
-                else:
-                    app.keys(app.main(), show)
+                app.press(app.main(), ABOUT, show)
                 again = self.shown_about(app)
                 self.assertEqual(again.hwnd, about.hwnd, "a second showing reuses the window")
                 self.check_about(app, again)
-                if dismiss == "mouse":
-                    app.click(again.child(ABOUT_OK))
-                else:
-                    app.keys(again, dismiss)
+                app.press(again, ABOUT_OK, dismiss)
                 self.hidden(app, about)
 
         # Closing it (Alt+F4, as the close box) destroys it; the next showing creates it anew.
@@ -493,27 +479,17 @@ class AboutTest(WindowTest):
 
 class ProgramEndTest(WindowTest):
     def test_ways_to_end(self):
-        def key(name):
-            return lambda app: app.keys(app.main(), name)
-
-        def cancel(app):
-            app.click(app.main().child(CANCEL))
-
-        for about_first, name, act in [
-            (False, "Esc", key("Escape")),
-            (False, "Cancel", cancel),
-            (False, "Alt+F4", key("alt+F4")),
-            (True, "Esc", key("Escape")),
-            (True, "Cancel", cancel),
-        ]:
-            with self.subTest(name, after_about=about_first):
+        # "mouse" clicks Cancel; the others are keys.
+        for about_first, how in [(False, "Escape"), (False, "mouse"), (False, "alt+F4"), (True, "Escape"),
+                                 (True, "mouse")]:
+            with self.subTest(how, after_about=about_first):
                 app = self.start()
                 if about_first:
                     app.keys(app.main(), "alt+a")
-                    about = app.wait(lambda: (a := app.about()) and a.visible and a, "the About window")
+                    about = self.shown_about(app)
                     app.keys(about, "Return")
-                    app.wait(lambda: (a := app.about()) and not a.visible, "the About window hidden")
-                act(app)
+                    self.hidden(app, about)
+                app.press(app.main(), CANCEL, how)
                 self.assertEqual(app.wait_exit(), 0)
 
 
@@ -602,8 +578,7 @@ class DesktopTest(WindowTest):
     def context_menu(self, app, item_key):
         """Right-click in the password box and choose the item by its access key, as Wine's edit
         menu has them in the suite's English prefix ("c" Copy, "t" Cut)."""
-        left, top, right, bottom = app.main().child(PASSWD)["rect"]
-        SESSION.xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, "click", "3")
+        app.click(app.main().child(PASSWD), button=3)
         menu = app.wait(lambda: next((w for w in app.windows() if w["class"] == "#32768" and w.visible), None),
                         "the context menu")
         app.wait_idle(menu)
@@ -647,12 +622,8 @@ class DesktopTest(WindowTest):
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--probe", required=True)
-    parser.add_argument("--wine", required=True)
-    parser.add_argument("--prefix", required=True)
-    parser.add_argument("--formcheck", required=True)
-    parser.add_argument("--failing-bcrypt", required=True)
+    for name in ("--exe", "--probe", "--wine", "--prefix", "--formcheck", "--failing-bcrypt"):
+        parser.add_argument(name, required=True)
     ARGS, rest = parser.parse_known_args()
     for name in ("exe", "probe", "formcheck", "failing_bcrypt"):
         setattr(ARGS, name, os.path.abspath(getattr(ARGS, name)))

@@ -15,7 +15,7 @@ import tempfile
 import time
 
 from controls import NAMES
-from probeclient import Probe, Program, windows_path
+from probeclient import Probe, Program, stop, windows_path
 
 SCREEN = "1024x768"
 
@@ -95,11 +95,7 @@ class Session:
         if self.probe:
             self.probe.close()
         for proc in self.spawned:
-            try:
-                proc.wait(timeout=0)
-            except subprocess.TimeoutExpired:
-                proc.kill()
-                proc.wait()
+            stop(proc)
         if "DISPLAY" in self.env:
             stop_wine(self.env)
         if self.xvfb:
@@ -122,7 +118,7 @@ class App(Program):
 
     # Input
 
-    def click(self, control, from_left=None):
+    def click(self, control, from_left=None, button=1):
         """A real click at the control's middle, or from_left pixels from its left edge."""
         left, top, right, bottom = control["rect"]
         x, y = (left + right) // 2 - 3 if from_left is None else left + from_left, (top + bottom) // 2
@@ -132,7 +128,14 @@ class App(Program):
         if abs(x - last_x) <= 2 and abs(y - last_y) <= 2 and time.monotonic() - last_t < 1.0:
             x += 6
         self.s.last_click = (x, y, time.monotonic())
-        self.s.xdotool("mousemove", x, y, "click", "1")
+        self.s.xdotool("mousemove", x, y, "click", button)
+
+    def press(self, window, control, how="mouse"):
+        """Presses a button of the window: a click on it ("mouse"), or the keys how."""
+        if how == "mouse":
+            self.click(window.child(control))
+        else:
+            self.keys(window, how)
 
     def keys(self, window, *keys):
         """Real key presses into the X window of a top-level window."""

@@ -24,7 +24,6 @@ import sys
 import tempfile
 import xml.etree.ElementTree as ET
 
-# Beside it, from tests/window.
 from controls import ABOUT, ABOUT_OK, EN, GENERATE, PASSWD
 from probeclient import IMAGE, Probe, Program, Timeout, copy_exe, private_clipboard, stop, wait_for, windows_path
 
@@ -89,8 +88,6 @@ class Checks:
         # A space in the path on purpose; the long form, which the program shows in its reports.
         self.temp = os.path.realpath(tempfile.mkdtemp(prefix="zork checks "))
 
-    # Files and processes
-
     def beside(self, name):
         path = os.path.join(HERE, name)
         if not os.path.isfile(path):
@@ -126,8 +123,6 @@ class Checks:
             raise Failed(f"exit code {code}, expected {expected}")
         return code
 
-    # Running one check
-
     def check(self, name, run):
         """Runs one check; what it started is killed if left running, all but the probe."""
         try:
@@ -143,8 +138,6 @@ class Checks:
                 stop(proc)
         self.rows.append((name, status, detail))
         print(f"{status:8} {name}: {detail}", flush=True)
-
-    # The checks
 
     def gtest(self, name):
         """Runs NAME.exe and keeps its test cases. Fails on a failed test, a crash or no test run."""
@@ -200,25 +193,23 @@ class Checks:
         return f"not loaded by its bare name, loaded by its full path, exit code {self.close(app, main)}"
 
     def startup_error(self, how, number, description):
-        def run():
-            exe = self.copy(f"start-up error {number}", b"" if how == "empty" else None)
-            specchar = os.path.join(os.path.dirname(exe), "SpecChar.txt")
-            app = self.start(exe)
-            if how == "a folder":
-                os.mkdir(specchar)
-            main_seen = []
+        exe = self.copy(f"start-up error {number}", b"" if how == "empty" else None)
+        specchar = os.path.join(os.path.dirname(exe), "SpecChar.txt")
+        app = self.start(exe)
+        if how == "a folder":
+            os.mkdir(specchar)
+        main_seen = []
 
-            def report():
-                main_seen.append(bool(app.main(visible=True)))
-                return app.report()
-            text = app.wait(report, "the error report", 30).text()
-            path = windows_path(specchar, self.wine)[2:]  # without its drive
-            if not (re.search(rf"\b{number}\b", text) and description in text.lower() and path.lower() in text.lower()):
-                raise Failed(f"the report does not give {number}, {description!r} and {path}: {text!r}")
-            if any(main_seen):
-                raise Failed("the main window was shown")
-            return f"report shown, exit code {self.close(app, app.report(), number)}"
-        return run
+        def report():
+            main_seen.append(bool(app.main(visible=True)))
+            return app.report()
+        text = app.wait(report, "the error report", 30).text()
+        path = windows_path(specchar, self.wine)[2:]  # without its drive
+        if not (re.search(rf"\b{number}\b", text) and description in text.lower() and path.lower() in text.lower()):
+            raise Failed(f"the report does not give {number}, {description!r} and {path}: {text!r}")
+        if any(main_seen):
+            raise Failed("the main window was shown")
+        return f"report shown, exit code {self.close(app, app.report(), number)}"
 
     def generate_copy_close(self):
         if self.given_exe:
@@ -311,7 +302,7 @@ class Checks:
         self.check("DLL search: planted.dll beside the exe", self.dll_search)
         for how, number, description in (("missing", 53, "file not found"), ("a folder", 75, "path/file access error"),
                                          ("empty", 62, "input past end of file")):
-            self.check(f"start-up error: SpecChar.txt {how}", self.startup_error(how, number, description))
+            self.check(f"start-up error: SpecChar.txt {how}", lambda: self.startup_error(how, number, description))
         self.check("Generate, copy and close", self.generate_copy_close)
         self.check("About closed hands the front back", self.about_hands_the_front_back)
         if not self.given_exe:
@@ -328,8 +319,7 @@ class Checks:
         print(text)
         if counts["passed"] == 0:
             print("native checks: none passed")
-            return 1
-        return 1 if counts["failed"] else 0
+        return 1 if counts["failed"] or not counts["passed"] else 0
 
 
 def main():

@@ -1,5 +1,4 @@
-// zorkprobe: reads and drives the windows of other processes (under Wine, in the same prefix); the
-// benchmarks' probe (bench/BenchProbe.cpp) adds its timing commands to these.
+// zorkprobe: reads and drives the windows of other processes (under Wine, in the same prefix).
 //   zorkprobe [--desktop NAME] serve PORT   connects to 127.0.0.1:PORT and answers one command per line
 //   zorkprobe window TITLE                  shows a window of its own, not activated, until closed: another
 //                                           program's window
@@ -60,15 +59,13 @@ std::string Json(const std::wstring& w)
 {
     std::string out = "\"";
     for (unsigned char c : Utf8(w)) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
+        if (c == '"' || c == '\\') out += '\\';
+        if (c >= 0x20) {
             out += char(c);
-        } else if (c < 0x20) {
+        } else {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\u%04x", c);
             out += buf;
-        } else {
-            out += char(c);
         }
     }
     return out + "\"";

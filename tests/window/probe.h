@@ -14,10 +14,7 @@ class Obj {
 public:
     Obj& operator()(const char* key, const std::string& json)
     {
-        s_ += s_.empty() ? "{\"" : ",\"";
-        s_ += key;
-        s_ += "\":";
-        s_ += json;
+        s_ += (s_.empty() ? "{\"" : ",\"") + std::string(key) + "\":" + json;
         return *this;
     }
     std::string str() const { return s_.empty() ? "{}" : s_ + "}"; }

@@ -2,6 +2,7 @@
 under Wine: the probe, the program's windows and controls, the clipboard, screenshots, and the
 paths and folders the programs are started from. Standard library only: the Windows runner's
 Python runs it as it is, beside native_checks.py."""
+import contextlib
 import json
 import os
 import shutil
@@ -83,9 +84,7 @@ class Probe:
     (on a Wine desktop that is not there yet)."""
 
     def __init__(self, spawn, args, retry=False, log="its log"):
-        listener = socket.socket()
-        listener.bind(("127.0.0.1", 0))
-        listener.listen(1)
+        listener = socket.create_server(("127.0.0.1", 0), backlog=1)
         listener.settimeout(0.5)
         args = list(args) + ["serve", str(listener.getsockname()[1])]
         self.proc, self.sock = spawn(args), None
@@ -124,10 +123,8 @@ class Probe:
         wait_for(lambda: self("clear-clipboard")["ok"], "the clipboard emptied", timeout)
 
     def close(self):
-        try:
+        with contextlib.suppress(OSError):  # a probe that has gone
             self.sock.sendall(b"quit\n")
-        except OSError:
-            pass
         self.sock.close()
         stop(self.proc, 10)
 

@@ -32,8 +32,7 @@ ENGLISH = ["Parameters", "&Characters", "&lowercase", "&UPPERCASE", "&both", "&N
 LOWERCASE, UPPERCASE, DIGIT_CHARS = string.ascii_lowercase, string.ascii_uppercase, string.digits
 WS_EX_STATICEDGE = 0x20000
 
-ARGS = None
-SESSION = None
+ARGS = SESSION = None
 
 
 def setUpModule():
@@ -48,11 +47,6 @@ def setUpModule():
 def tearDownModule():
     if SESSION:
         SESSION.close()
-
-
-def shipped_special_pool():
-    with open(os.path.join(os.path.dirname(ARGS.exe), "SpecChar.txt"), "rb") as f:
-        return re.split(rb"\r\n|\r|\n", f.read(), maxsplit=1)[0].decode("cp1252")
 
 
 class WindowTest(unittest.TestCase):
@@ -77,14 +71,10 @@ class WindowTest(unittest.TestCase):
         self.assertEqual(set(password) - set(alphabet), set(), f"characters outside the pool in {password!r}")
 
     def toggle(self, app, index):
-        """Clicks a check box and waits for its value to flip."""
+        """Clicks a check box, or an option not selected, and waits for its value to flip."""
         before = app.main().child(index)["check"]
         app.click(app.main().child(index))
         self.wait_check(app, index, 1 - before)
-
-    def select(self, app, index):
-        app.click(app.main().child(index))
-        self.wait_check(app, index, 1)
 
     def wait_check(self, app, index, value):
         app.wait(lambda: app.main().child(index)["check"] == value, f"control {NAMES[index]} at check {value}")
@@ -118,17 +108,15 @@ class StartupStateTest(WindowTest):
         self.assertLessEqual(abs((wt + wb) - 768), 2, "centred vertically")
         self.assertEqual(sorted(c["id"] for c in main.children), sorted(MAIN_IDS.values()), "a control for each ID")
 
-        kinds = {"Static": [LBL_PASSWD, LBL_LENGTH, EN, CS, DASH], "Edit": [PASSWD, MINIMUM, MAXIMUM],
-                 "Button": [LETTERS, LOWER, UPPER, BOTH, DIGITS, SPECIAL, FIRST, GENERATE, CANCEL, ABOUT, FRAME]}
-        for kind, indexes in kinds.items():
-            for i in indexes:
-                self.assertEqual(main.child(i)["class"].lower(), kind.lower(), f"control {i}")
-        button_type = {LETTERS: "check", DIGITS: "check", SPECIAL: "check", FIRST: "check", LOWER: "radio",
-                       UPPER: "radio", BOTH: "radio", FRAME: "group", GENERATE: "push", CANCEL: "push",
-                       ABOUT: "push"}
-        types = {0: "push", 1: "push", 2: "check", 3: "check", 5: "check", 4: "radio", 7: "group", 9: "radio"}
-        for i, kind in button_type.items():
-            self.assertEqual(types.get(main.child(i)["style"] & 0xF), kind, f"button style of control {i}")
+        # Each control's window class; a button's, its kind by the type in its style.
+        kinds = {"static": [LBL_PASSWD, LBL_LENGTH, EN, CS, DASH], "edit": [PASSWD, MINIMUM, MAXIMUM],
+                 "check": [LETTERS, DIGITS, SPECIAL, FIRST], "radio": [LOWER, UPPER, BOTH], "group": [FRAME],
+                 "push": [GENERATE, CANCEL, ABOUT]}
+        button_types = {0: "push", 1: "push", 2: "check", 3: "check", 5: "check", 4: "radio", 7: "group", 9: "radio"}
+        for kind, ids in kinds.items():
+            for c in map(main.child, ids):
+                seen = button_types.get(c["style"] & 0xF) if c["class"].lower() == "button" else c["class"].lower()
+                self.assertEqual(seen, kind, f"control {NAMES[c['id']]}")
 
         for i, caption in zip(CAPTIONED, CZECH):
             self.assertEqual(main.child(i)["text"], caption, f"caption of control {i}")
@@ -150,7 +138,8 @@ class StartupStateTest(WindowTest):
 class GenerateTest(WindowTest):
     def test_pool_options_by_mouse(self):
         app = self.start()
-        special = shipped_special_pool()
+        with open(os.path.join(os.path.dirname(ARGS.exe), "SpecChar.txt"), "rb") as f:  # its first line is the pool
+            special = re.split(rb"\r\n|\r|\n", f.read(), maxsplit=1)[0].decode("cp1252")
         cases = [  # (option to select, boxes to toggle, allowed characters, characters that must show up)
             (None, [], LOWERCASE + DIGIT_CHARS, [LOWERCASE, DIGIT_CHARS]),
             (UPPER, [], UPPERCASE + DIGIT_CHARS, [UPPERCASE, DIGIT_CHARS]),
@@ -161,7 +150,7 @@ class GenerateTest(WindowTest):
         for option, toggles, alphabet, present in cases:
             with self.subTest(option=option, toggles=toggles):
                 if option is not None:
-                    self.select(app, option)
+                    self.toggle(app, option)
                 for i in toggles:
                     self.toggle(app, i)
                 passwords = [self.generate(app) for _ in range(12)]
@@ -190,8 +179,7 @@ class GenerateTest(WindowTest):
         self.assertEqual(set(password), set(LOWERCASE + DIGIT_CHARS), "every character of the pool is drawn")
 
         # Typing and pasting also go past the text box's default limit of 30000 characters.
-        app.click(app.main().child(PASSWD))
-        self.wait_focus(app, PASSWD)
+        app.select_text(PASSWD)
         app.keys(app.main(), "End", "z")
         app.wait(lambda: app.password() == password + "z", "a character typed at the end")
         app.keys(app.main(), "Home", "shift+End", "ctrl+c", "End", "ctrl+v")
@@ -241,8 +229,7 @@ class KeyboardTest(WindowTest):
         # Disabled controls are skipped.
         app.click(app.main().child(LETTERS))
         app.wait(lambda: not app.main().child(BOTH)["enabled"], "options disabled")
-        app.keys(app.main(), "alt+h")
-        self.wait_focus(app, PASSWD)
+        self.press_and_track_focus(app, "alt+h", [PASSWD])
         self.press_and_track_focus(app, "Tab", [MINIMUM, MAXIMUM, LETTERS, DIGITS, SPECIAL, GENERATE, CANCEL, ABOUT,
                                                 PASSWD])
 
@@ -287,8 +274,7 @@ class KeyboardTest(WindowTest):
 
     def test_enter_on_another_button_presses_that_button(self):
         app = self.start()
-        app.keys(app.main(), "shift+Tab")
-        self.wait_focus(app, ABOUT)
+        self.press_and_track_focus(app, "shift+Tab", [ABOUT])
         app.keys(app.main(), "Return")
         about = self.shown_about(app)
         self.assertEqual(app.password(), "", "Enter on About must not generate")
@@ -310,7 +296,7 @@ class LanguageTest(WindowTest):
         app = self.start()
         # Move away from the start values so that a reset would show.
         app.type_into(MINIMUM, "7")
-        self.select(app, UPPER)
+        self.toggle(app, UPPER)
         self.toggle(app, SPECIAL)
         self.toggle(app, FIRST)
         self.generate(app)
@@ -333,7 +319,7 @@ class OptionRuleTest(WindowTest):
 
     def test_letters_enable_the_case_options_and_the_rule(self):
         app = self.start()
-        self.select(app, BOTH)
+        self.toggle(app, BOTH)
         self.toggle(app, FIRST)
         all_on = self.enabled(app)
         self.assertTrue(all(all_on.values()))
@@ -391,10 +377,9 @@ class InProcessTest(WindowTest):
         A Western Windows at 96 dpi is tests/native_checks.py's run of it."""
         cases = [("", 144, "-144dpi"), ("cs_CZ.UTF-8", 96, "-cs"), ("cs_CZ.UTF-8", 144, "-cs-144dpi")]
         for locale, dpi, suffix in cases:
-            prefix = ARGS.prefix + suffix
             with self.subTest(locale=locale, dpi=dpi):
-                env = dict(SESSION.env, WINEPREFIX=os.path.abspath(prefix), ZORK_DPI=str(dpi), ZORK_LOCALE=locale)
-                log = os.path.join(SESSION.logdir, f"formcheck{suffix or '-96'}.log")
+                env = dict(SESSION.env, WINEPREFIX=ARGS.prefix + suffix, ZORK_DPI=str(dpi), ZORK_LOCALE=locale)
+                log = os.path.join(SESSION.logdir, f"formcheck{suffix}.log")
                 try:
                     with open(log, "wb") as out:
                         code = subprocess.run([SESSION.wine, ARGS.formcheck], env=env, stdin=subprocess.DEVNULL,
@@ -500,11 +485,9 @@ class ErrorTest(WindowTest):
 
     def test_overflow_is_reported_and_changes_nothing(self):
         app = self.start()
+        password = self.generate(app)
         for minimum, maximum in [("0", "32767"), ("99999", "10"), ("-32768", "0")]:
             with self.subTest(minimum=minimum, maximum=maximum):
-                app.type_into(MINIMUM, "6")
-                app.type_into(MAXIMUM, "10")
-                password = self.generate(app)
                 app.type_into(MINIMUM, minimum)
                 app.type_into(MAXIMUM, maximum)
                 before = app.main().values()
@@ -517,9 +500,11 @@ class ErrorTest(WindowTest):
                 main = app.main()
                 self.assertTrue(main.visible and main.enabled)
                 self.assertEqual(main.values(), before)
-        app.type_into(MINIMUM, "6")
-        app.type_into(MAXIMUM, "10")
-        self.assert_password(self.generate(app), LOWERCASE + DIGIT_CHARS)
+                # Valid lengths again: Generate works as before.
+                app.type_into(MINIMUM, "6")
+                app.type_into(MAXIMUM, "10")
+                password = self.generate(app)
+                self.assert_password(password, LOWERCASE + DIGIT_CHARS)
 
     def test_no_secure_random_ends_the_program_without_a_password(self):
         # bcrypt.dll missing, and a stand-in in the system folder whose BCryptGenRandom fails.
@@ -569,19 +554,12 @@ class ErrorTest(WindowTest):
 class DesktopTest(WindowTest):
     """The keys and the context menu; the copy by message is the native checks'."""
 
-    def select_password(self, app):
-        app.keys(app.main())
-        app.click(app.main().child(PASSWD))
-        self.wait_focus(app, PASSWD)
-        SESSION.xdotool("key", "--delay", "20", "End", "shift+Home")
-
     def context_menu(self, app, item_key):
         """Right-click in the password box and choose the item by its access key, as Wine's edit
         menu has them in the suite's English prefix ("c" Copy, "t" Cut)."""
         app.click(app.main().child(PASSWD), button=3)
-        menu = app.wait(lambda: next((w for w in app.windows() if w["class"] == "#32768" and w.visible), None),
-                        "the context menu")
-        app.wait_idle(menu)
+        app.wait_idle(app.wait(lambda: next((w for w in app.windows() if w["class"] == "#32768" and w.visible), None),
+                               "the context menu"))
         SESSION.xdotool("key", item_key)
 
     def test_every_way_to_copy_or_cut_keeps_the_password_out_of_clipboard_history(self):
@@ -591,7 +569,7 @@ class DesktopTest(WindowTest):
             with self.subTest(way):
                 password = self.generate(app)
                 SESSION.probe.clear_clipboard()
-                self.select_password(app)
+                app.select_text(PASSWD)
                 if way.startswith("menu"):
                     self.context_menu(app, way.split()[1])
                 else:
@@ -603,7 +581,7 @@ class DesktopTest(WindowTest):
         app = self.start()
         password = self.generate(app)
         SESSION.probe.clear_clipboard()
-        self.select_password(app)
+        app.select_text(PASSWD)
         self.assertTrue(SESSION.probe("hold-clipboard")["ok"])
         try:
             for way in ("ctrl+x", "ctrl+c"):
@@ -623,10 +601,8 @@ def main():
     global ARGS
     parser = argparse.ArgumentParser()
     for name in ("--exe", "--probe", "--wine", "--prefix", "--formcheck", "--failing-bcrypt"):
-        parser.add_argument(name, required=True)
+        parser.add_argument(name, required=True, type=os.path.abspath)
     ARGS, rest = parser.parse_known_args()
-    for name in ("exe", "probe", "formcheck", "failing_bcrypt"):
-        setattr(ARGS, name, os.path.abspath(getattr(ARGS, name)))
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
 
 

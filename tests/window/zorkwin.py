@@ -20,18 +20,14 @@ from probeclient import Probe, Program, stop, windows_path
 SCREEN = "1024x768"
 
 
-def _die_with_parent():
-    """Ends a helper with the test run, even when the run itself is killed (a ctest timeout)."""
-    ctypes.CDLL(None).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
-
-
 def start_xvfb(stderr):
     """An Xvfb on the first free display, ended with us; returns it and its DISPLAY."""
     read, write = os.pipe()
+    # PR_SET_PDEATHSIG: Xvfb ends with the test run, even when the run itself is killed (a ctest timeout).
     xvfb = subprocess.Popen(
         ["Xvfb", "-displayfd", str(write), "-screen", "0", SCREEN + "x24", "-nolisten", "tcp"],
-        pass_fds=(write,), preexec_fn=_die_with_parent, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-        stderr=stderr)
+        pass_fds=(write,), preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGKILL), stdin=subprocess.DEVNULL,
+        stdout=subprocess.DEVNULL, stderr=stderr)
     os.close(write)
     with os.fdopen(read) as f:
         number = f.readline().strip()
@@ -116,8 +112,6 @@ class App(Program):
         super().__init__(session.probe, session.spawn(args, "zorkMIX", cwd=cwd, env=env))
         self.wait_main()
 
-    # Input
-
     def click(self, control, from_left=None, button=1):
         """A real click at the control's middle, or from_left pixels from its left edge."""
         left, top, right, bottom = control["rect"]
@@ -143,15 +137,20 @@ class App(Program):
         if keys:
             self.s.xdotool("key", "--delay", "20", *keys)
 
-    def type_into(self, control_id, text):
-        """Replaces the text of a text box of the main window as a user would."""
+    def select_text(self, control_id):
+        """Selects the whole text of a text box of the main window as a user would."""
         main = self.main()
         self.keys(main)  # keyboard focus to the window first
         self.click(main.child(control_id))
-        name = NAMES[control_id]
-        self.wait(lambda: self.main().focus_id() == control_id, f"focus in control {name}")
+        self.wait(lambda: self.main().focus_id() == control_id, f"focus in control {NAMES[control_id]}")
+        self.s.xdotool("key", "--delay", "20", "End", "shift+Home")
+
+    def type_into(self, control_id, text):
+        """Replaces the text of a text box of the main window as a user would."""
+        self.select_text(control_id)
         names = {"-": "minus", ".": "period", " ": "space"}
-        self.s.xdotool("key", "--delay", "20", "End", "shift+Home", "BackSpace", *[names.get(c, c) for c in text])
+        self.s.xdotool("key", "--delay", "20", "BackSpace", *[names.get(c, c) for c in text])
+        name = NAMES[control_id]
         self.wait(lambda: self.main().child(control_id)["text"] == text, f"text {text!r} in control {name}")
 
 

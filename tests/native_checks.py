@@ -24,10 +24,8 @@ import sys
 import tempfile
 import xml.etree.ElementTree as ET
 
-# Beside it, from tests/window.
 from controls import ABOUT, ABOUT_OK, EN, GENERATE, PASSWD
-from probeclient import (IMAGE, Probe, Program, Timeout, copy_exe, private_clipboard, screenshot, wait_for,
-                         windows_path)
+from probeclient import IMAGE, Probe, Program, Timeout, copy_exe, private_clipboard, stop, wait_for, windows_path
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ACCESSIBLE_NAMES = "Windows.NameTheTextBoxesForScreenReaders"
@@ -90,8 +88,6 @@ class Checks:
         # A space in the path on purpose; the long form, which the program shows in its reports.
         self.temp = os.path.realpath(tempfile.mkdtemp(prefix="zork checks "))
 
-    # Files and processes
-
     def beside(self, name):
         path = os.path.join(HERE, name)
         if not os.path.isfile(path):
@@ -119,13 +115,13 @@ class Checks:
         """Starts the program; it is killed after the check if left running."""
         return Program(self.probe, self.spawn([exe], cwd=cwd or os.path.dirname(exe)))
 
-    def exit_code(self, app, expected):
+    def close(self, app, window, expected=0):
+        """Closes the window as its close box does; the program must then end with the exit code expected."""
+        self.probe("close", window.hwnd)
         code = app.wait_exit(30)
         if code != expected:
             raise Failed(f"exit code {code}, expected {expected}")
         return code
-
-    # Running one check
 
     def check(self, name, run):
         """Runs one check; what it started is killed if left running, all but the probe."""
@@ -138,13 +134,10 @@ class Checks:
         except Exception as e:  # a check that breaks is a failed check, and the others still run
             status, detail = "failed", f"{type(e).__name__}: {e}"
         for proc in self.started:
-            if proc.poll() is None and proc is not (self.served and self.served.proc):
-                proc.kill()
-                proc.wait()
+            if proc is not (self.served and self.served.proc):
+                stop(proc)
         self.rows.append((name, status, detail))
         print(f"{status:8} {name}: {detail}", flush=True)
-
-    # The checks
 
     def gtest(self, name):
         """Runs NAME.exe and keeps its test cases. Fails on a failed test, a crash or no test run."""
@@ -197,30 +190,26 @@ class Checks:
             raise Failed("planted.dll beside the exe was loaded by its bare name")
         if not self.probe("load-library", main.pid, windows_path(planted, self.wine))["loaded"]:
             raise Failed("planted.dll did not load even by its full path")
-        self.probe("close", main.hwnd)
-        return f"not loaded by its bare name, loaded by its full path, exit code {self.exit_code(app, 0)}"
+        return f"not loaded by its bare name, loaded by its full path, exit code {self.close(app, main)}"
 
     def startup_error(self, how, number, description):
-        def run():
-            exe = self.copy(f"start-up error {number}", b"" if how == "empty" else None)
-            specchar = os.path.join(os.path.dirname(exe), "SpecChar.txt")
-            app = self.start(exe)
-            if how == "a folder":
-                os.mkdir(specchar)
-            main_seen = []
+        exe = self.copy(f"start-up error {number}", b"" if how == "empty" else None)
+        specchar = os.path.join(os.path.dirname(exe), "SpecChar.txt")
+        app = self.start(exe)
+        if how == "a folder":
+            os.mkdir(specchar)
+        main_seen = []
 
-            def report():
-                main_seen.append(bool(app.main(visible=True)))
-                return app.report()
-            text = app.wait(report, "the error report", 30).text()
-            path = windows_path(specchar, self.wine)[2:]  # without its drive
-            if not (re.search(rf"\b{number}\b", text) and description in text.lower() and path.lower() in text.lower()):
-                raise Failed(f"the report does not give {number}, {description!r} and {path}: {text!r}")
-            if any(main_seen):
-                raise Failed("the main window was shown")
-            self.probe("close", app.report().hwnd)
-            return f"report shown, exit code {self.exit_code(app, number)}"
-        return run
+        def report():
+            main_seen.append(bool(app.main(visible=True)))
+            return app.report()
+        text = app.wait(report, "the error report", 30).text()
+        path = windows_path(specchar, self.wine)[2:]  # without its drive
+        if not (re.search(rf"\b{number}\b", text) and description in text.lower() and path.lower() in text.lower()):
+            raise Failed(f"the report does not give {number}, {description!r} and {path}: {text!r}")
+        if any(main_seen):
+            raise Failed("the main window was shown")
+        return f"report shown, exit code {self.close(app, app.report(), number)}"
 
     def generate_copy_close(self):
         if self.given_exe:
@@ -254,8 +243,7 @@ class Checks:
             if not self.probe("copy", box, held)["ok"]:
                 raise Failed(f"the password box did not answer the copy (clipboard held {held} ms)")
             private_clipboard(self.probe, text)
-        self.probe("close", main.hwnd)
-        code = self.exit_code(app, 0)
+        code = self.close(app, main)
         if self.probe.clipboard()["text"] != text:
             raise Failed("the password left the clipboard with the program")
         return (f"started {how_started}, Generate by {how}: {len(text)} characters, copied with the three privacy "
@@ -285,8 +273,7 @@ class Checks:
             wait_for(lambda: (m := app.main()).foreground and m.enabled and not ((a := app.about()) and a.visible),
                      f"the main window in front and enabled after About closed by {how}", 10,
                      last=lambda: (app.summary(), other()))
-        self.probe("close", main.hwnd)
-        code = self.exit_code(app, 0)
+        code = self.close(app, main)
         return f"closed by OK and by its close box, the main window in front after each, exit code {code}"
 
     def screenshots(self):
@@ -295,18 +282,17 @@ class Checks:
                 os.remove(os.path.join(self.results, name))
         app = self.start(self.copy("screenshots", None, ["SpecChar.txt"]))
         main = app.wait_main()
-        czech = screenshot(self.probe, main, os.path.join(self.results, "main-cs.png"))
+        czech = app.screenshot(main, os.path.join(self.results, "main-cs.png"))
         self.probe("press", main.child(EN)["hwnd"])
         main = app.wait(lambda: (m := app.main()).child(GENERATE)["text"] == "&Generate" and m,
                         "the English captions", 30)
-        if screenshot(self.probe, main, os.path.join(self.results, "main-en.png")) == czech:
+        if app.screenshot(main, os.path.join(self.results, "main-en.png")) == czech:
             raise Failed("main-en.png shows the same pixels as main-cs.png")
         self.probe("press", main.child(ABOUT)["hwnd"])
         about = app.wait(lambda: (a := app.about()) and a.visible and a, "the About window", 30)
-        screenshot(self.probe, about, os.path.join(self.results, "about.png"))
+        app.screenshot(about, os.path.join(self.results, "about.png"))
         self.probe("close", about.hwnd)
-        self.probe("close", main.hwnd)
-        return f"{', '.join(SCREENSHOTS)} saved in {self.results}, exit code {self.exit_code(app, 0)}"
+        return f"{', '.join(SCREENSHOTS)} saved in {self.results}, exit code {self.close(app, main)}"
 
     def run_all(self):
         if not self.given_exe:
@@ -316,7 +302,7 @@ class Checks:
         self.check("DLL search: planted.dll beside the exe", self.dll_search)
         for how, number, description in (("missing", 53, "file not found"), ("a folder", 75, "path/file access error"),
                                          ("empty", 62, "input past end of file")):
-            self.check(f"start-up error: SpecChar.txt {how}", self.startup_error(how, number, description))
+            self.check(f"start-up error: SpecChar.txt {how}", lambda: self.startup_error(how, number, description))
         self.check("Generate, copy and close", self.generate_copy_close)
         self.check("About closed hands the front back", self.about_hands_the_front_back)
         if not self.given_exe:
@@ -333,8 +319,7 @@ class Checks:
         print(text)
         if counts["passed"] == 0:
             print("native checks: none passed")
-            return 1
-        return 1 if counts["failed"] else 0
+        return 1 if counts["failed"] or not counts["passed"] else 0
 
 
 def main():

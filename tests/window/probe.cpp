@@ -1,5 +1,4 @@
-// zorkprobe: reads and drives the windows of other processes (under Wine, in the same prefix); the
-// benchmarks' probe (bench/BenchProbe.cpp) adds its timing commands to these.
+// zorkprobe: reads and drives the windows of other processes (under Wine, in the same prefix).
 //   zorkprobe [--desktop NAME] serve PORT   connects to 127.0.0.1:PORT and answers one command per line
 //   zorkprobe window TITLE                  shows a window of its own, not activated, until closed: another
 //                                           program's window
@@ -60,15 +59,13 @@ std::string Json(const std::wstring& w)
 {
     std::string out = "\"";
     for (unsigned char c : Utf8(w)) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
+        if (c == '"' || c == '\\') out += '\\';
+        if (c >= 0x20) {
             out += char(c);
-        } else if (c < 0x20) {
+        } else {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\u%04x", c);
             out += buf;
-        } else {
-            out += char(c);
         }
     }
     return out + "\"";
@@ -85,6 +82,7 @@ std::string Json(const RECT& r)
 }
 
 std::string Error(const char* what) { return Obj()("error", Json(Wide(what))).str(); }
+std::string Ok(bool ok) { return Obj()("ok", Json(ok)).str(); }
 
 HWND ToHwnd(const std::string& s) { return reinterpret_cast<HWND>(uintptr_t(std::stoull(s))); }
 
@@ -95,27 +93,25 @@ std::wstring ClassOf(HWND h)
     return std::wstring(buf, n > 0 ? n : 0);
 }
 
-bool Responds(HWND h)
+// A message sent to another process's window, given up when it does not answer within timeoutMs.
+bool Send(HWND h, UINT msg, WPARAM w, LPARAM l, DWORD_PTR* result = nullptr, UINT timeoutMs = kTimeoutMs)
 {
     DWORD_PTR r = 0;
-    return SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &r) != 0;
+    if (!SendMessageTimeoutW(h, msg, w, l, SMTO_ABORTIFHUNG, timeoutMs, &r)) return false;
+    if (result) *result = r;
+    return true;
 }
+
+bool Responds(HWND h) { return Send(h, WM_NULL, 0, 0); }
 
 // WM_GETTEXT is marshalled across processes; a password can be 32767 characters long.
 bool TextOf(HWND h, std::wstring& text)
 {
     static wchar_t buf[70000];
     DWORD_PTR n = 0;
-    if (!SendMessageTimeoutW(h, WM_GETTEXT, 70000, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, kTimeoutMs, &n))
-        return false;
+    if (!Send(h, WM_GETTEXT, 70000, reinterpret_cast<LPARAM>(buf), &n)) return false;
     text.assign(buf, n);
     return true;
-}
-
-std::wstring BaseName(std::wstring path)
-{
-    size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
 std::wstring ImageOf(DWORD pid)
@@ -127,7 +123,10 @@ std::wstring ImageOf(DWORD pid)
     if (HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
         wchar_t buf[MAX_PATH * 4];
         DWORD n = MAX_PATH * 4;
-        if (QueryFullProcessImageNameW(p, 0, buf, &n)) name = BaseName(std::wstring(buf, n));
+        if (QueryFullProcessImageNameW(p, 0, buf, &n)) {
+            name.assign(buf, n);
+            name.erase(0, name.find_last_of(L"\\/") + 1);  // the folders (npos + 1 is 0: none)
+        }
         CloseHandle(p);
     }
     return cache[pid] = name;
@@ -167,19 +166,16 @@ bool NeedsPaint(HWND h)
 
 bool Idle(HWND h) { return IsWindow(h) && Responds(h) && !NeedsPaint(h); }
 
-std::string ChildJson(int index, HWND c, bool responds)
+std::string ChildJson(HWND c, bool responds)
 {
     RECT r{};
     GetWindowRect(c, &r);
     std::wstring cls = ClassOf(c), text;
     bool hasText = responds && TextOf(c, text);
-    long long check = 0;
-    DWORD_PTR v = 0;
-    if (responds && _wcsicmp(cls.c_str(), L"Button") == 0 &&
-        SendMessageTimeoutW(c, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &v))
-        check = (long long)v;
-    return Obj()("index", Json((long long)index))("hwnd", Json(c))("id", Json((long long)GetDlgCtrlID(c)))(
-               "class", Json(cls))("text", hasText ? Json(text) : "null")("check", Json(check))(
+    DWORD_PTR check = 0;
+    if (responds && _wcsicmp(cls.c_str(), L"Button") == 0) Send(c, BM_GETCHECK, 0, 0, &check);
+    return Obj()("hwnd", Json(c))("id", Json((long long)GetDlgCtrlID(c)))("class", Json(cls))(
+               "text", hasText ? Json(text) : "null")("check", Json((long long)check))(
                "enabled", Json(IsWindowEnabled(c) != 0))("visible", Json(IsWindowVisible(c) != 0))("rect", Json(r))(
                "style", Json((long long)(DWORD)GetWindowLongW(c, GWL_STYLE)))(
                "exstyle", Json((long long)(DWORD)GetWindowLongW(c, GWL_EXSTYLE)))
@@ -202,18 +198,12 @@ std::string WindowJson(HWND h)
     // The X11 driver keeps the X window of a top-level window in this property.
     auto xid = reinterpret_cast<uintptr_t>(GetPropW(h, L"__wine_x11_whole_window"));
     std::string children;
-    int index = 0;
-    for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++index) {
-        if (index) children += ',';
-        children += ChildJson(index, c, responds);
-    }
+    for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        children += (children.empty() ? "" : ",") + ChildJson(c, responds);
     return Obj()("hwnd", Json(h))("pid", Json((long long)pid))("class", Json(ClassOf(h)))(
                "title", Json(std::wstring(title, n > 0 ? n : 0)))("visible", Json(IsWindowVisible(h) != 0))(
-               "enabled", Json(IsWindowEnabled(h) != 0))("responds", Json(responds))("rect", Json(r))(
-               "client", Json(client))("owner", Json(GetWindow(h, GW_OWNER)))(
-               "style", Json((long long)(DWORD)GetWindowLongW(h, GWL_STYLE)))(
-               "exstyle", Json((long long)(DWORD)GetWindowLongW(h, GWL_EXSTYLE)))("xid", Json((long long)xid))(
-               "focus", Json(gui.hwndFocus))("active", Json(gui.hwndActive))(
+               "enabled", Json(IsWindowEnabled(h) != 0))("rect", Json(r))("client", Json(client))(
+               "owner", Json(GetWindow(h, GW_OWNER)))("xid", Json((long long)xid))("focus", Json(gui.hwndFocus))(
                "foreground", Json(GetForegroundWindow() == h))("children", "[" + children + "]")
         .str();
 }
@@ -320,60 +310,47 @@ std::string Run(const std::vector<std::string>& args, MoreCommands more)
     try {
         const std::string& cmd = args.at(0);
         if (cmd == "state") {
-            std::string out = "{\"windows\":[";
-            bool first = true;
-            for (HWND h : TopLevelsOf(Wide(args.at(1)))) {
-                if (!first) out += ',';
-                out += WindowJson(h);
-                first = false;
-            }
-            return out + "]}";
+            std::string windows;
+            for (HWND h : TopLevelsOf(Wide(args.at(1)))) windows += (windows.empty() ? "" : ",") + WindowJson(h);
+            return Obj()("windows", "[" + windows + "]").str();
         }
         if (cmd == "idle") return Obj()("idle", Json(Idle(ToHwnd(args.at(1))))).str();
-        if (cmd == "close") return Obj()("ok", Json(PostMessageW(ToHwnd(args.at(1)), WM_CLOSE, 0, 0) != 0)).str();
-        if (cmd == "click") {
-            DWORD_PTR r = 0;
-            bool ok = SendMessageTimeoutW(ToHwnd(args.at(1)), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 60000, &r) != 0;
-            return Obj()("ok", Json(ok)).str();
-        }
+        if (cmd == "close") return Ok(PostMessageW(ToHwnd(args.at(1)), WM_CLOSE, 0, 0));
+        if (cmd == "click") return Ok(Send(ToHwnd(args.at(1)), BM_CLICK, 0, 0, nullptr, 60000));
         if (cmd == "press") {
             HWND control = ToHwnd(args.at(1));
             WPARAM command = MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED);
-            return Obj()("ok", Json(PostMessageW(GetParent(control), WM_COMMAND, command, LPARAM(control)) != 0)).str();
+            return Ok(PostMessageW(GetParent(control), WM_COMMAND, command, LPARAM(control)));
         }
         if (cmd == "capture")
             return Capture(ToHwnd(args.at(1)), GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"));
         if (cmd == "dpi-changed") {
             WPARAM dpi = std::stoul(args.at(2));
-            DWORD_PTR r = 0;
-            bool ok = SendMessageTimeoutW(ToHwnd(args.at(1)), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0, SMTO_ABORTIFHUNG,
-                                          kTimeoutMs, &r) != 0;
-            return Obj()("ok", Json(ok)).str();
+            return Ok(Send(ToHwnd(args.at(1)), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0));
         }
         if (cmd == "copy") {
             HWND box = ToHwnd(args.at(1));
             DWORD held = args.size() > 2 ? DWORD(std::stoul(args[2])) : 0;
-            DWORD_PTR r = 0;
-            bool ok = SendMessageTimeoutW(box, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, kTimeoutMs, &r) != 0;
+            bool ok = Send(box, EM_SETSEL, 0, -1);
             if (held) {
                 // The copy is posted, so that it meets the clipboard held and waits for it.
                 ok = ok && OpenClipboardSoon() && PostMessageW(box, WM_COPY, 0, 0);
                 Sleep(held);
                 CloseClipboard();
             } else {
-                ok = ok && SendMessageTimeoutW(box, WM_COPY, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &r);
+                ok = ok && Send(box, WM_COPY, 0, 0);
             }
-            return Obj()("ok", Json(ok)).str();
+            return Ok(ok);
         }
         if (cmd == "clipboard") return ClipboardJson();
         if (cmd == "clear-clipboard") {
             if (!OpenClipboardSoon()) return Error("clipboard busy");
             bool ok = EmptyClipboard();
             CloseClipboard();
-            return Obj()("ok", Json(ok)).str();
+            return Ok(ok);
         }
-        if (cmd == "hold-clipboard") return Obj()("ok", Json(OpenClipboardSoon())).str();
-        if (cmd == "release-clipboard") return Obj()("ok", Json(CloseClipboard() != 0)).str();
+        if (cmd == "hold-clipboard") return Ok(OpenClipboardSoon());
+        if (cmd == "release-clipboard") return Ok(CloseClipboard());
         if (cmd == "load-library") return LoadLibraryIn(DWORD(std::stoul(args.at(1))), Wide(args.at(2)));
         if (more) return more(args);
         return Error("unknown command");

@@ -1,7 +1,6 @@
 #pragma once
-// The probe's core: a served connection of commands about the windows of other processes, each
-// answered with one JSON line. zorkprobe has the commands the tests use;
-// the benchmarks' probe adds its timing commands through MoreCommands.
+// The probe's core: commands about the windows of other processes, each answered with one JSON
+// line (probe.cpp lists them); the benchmarks' probe adds its timing commands through MoreCommands.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -15,10 +14,7 @@ class Obj {
 public:
     Obj& operator()(const char* key, const std::string& json)
     {
-        s_ += s_.empty() ? "{\"" : ",\"";
-        s_ += key;
-        s_ += "\":";
-        s_ += json;
+        s_ += (s_.empty() ? "{\"" : ",\"") + std::string(key) + "\":" + json;
         return *this;
     }
     std::string str() const { return s_.empty() ? "{}" : s_ + "}"; }
@@ -27,8 +23,6 @@ private:
     std::string s_;
 };
 
-std::string Json(const std::wstring& w);
-std::string Json(bool b);
 std::string Json(long long n);
 std::string Error(const char* what);
 std::wstring Wide(const std::string& s);

@@ -2,6 +2,7 @@
 under Wine: the probe, the program's windows and controls, the clipboard, screenshots, and the
 paths and folders the programs are started from. Standard library only: the Windows runner's
 Python runs it as it is, beside native_checks.py."""
+import contextlib
 import json
 import os
 import shutil
@@ -56,6 +57,15 @@ def windows_path(path, wine):
     return "Z:" + path.replace("/", "\\") if wine else path
 
 
+def stop(proc, grace=0.0):
+    """Gives the process grace seconds to end, then kills it."""
+    try:
+        proc.wait(timeout=grace)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
+
+
 def copy_exe(exe, folder, specchar=None, also=()):
     """A copy of the exe in folder, with SpecChar.txt holding specchar (bytes) or none, and copies
     of the files also; returns the copy's path."""
@@ -74,9 +84,7 @@ class Probe:
     (on a Wine desktop that is not there yet)."""
 
     def __init__(self, spawn, args, retry=False, log="its log"):
-        listener = socket.socket()
-        listener.bind(("127.0.0.1", 0))
-        listener.listen(1)
+        listener = socket.create_server(("127.0.0.1", 0), backlog=1)
         listener.settimeout(0.5)
         args = list(args) + ["serve", str(listener.getsockname()[1])]
         self.proc, self.sock = spawn(args), None
@@ -115,16 +123,10 @@ class Probe:
         wait_for(lambda: self("clear-clipboard")["ok"], "the clipboard emptied", timeout)
 
     def close(self):
-        try:
+        with contextlib.suppress(OSError):  # a probe that has gone
             self.sock.sendall(b"quit\n")
-        except OSError:
-            pass
         self.sock.close()
-        try:
-            self.proc.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
-            self.proc.wait()
+        stop(self.proc, 10)
 
 
 def private_clipboard(probe, text, timeout=30.0):
@@ -159,18 +161,6 @@ def write_png(path, width, height, bgr):
     with open(path, "wb") as f:
         f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9))
                 + chunk(b"IEND", b""))
-
-
-def screenshot(probe, window, path):
-    """Saves a top-level window as the system draws it as a PNG file, once painted; returns its pixels."""
-    name = os.path.basename(path)
-    wait_for(lambda: probe("idle", window["hwnd"])["idle"], f"the window of {name} painted", 30)
-    shot = probe("capture", window["hwnd"])
-    width, height, bgr = shot["width"], shot["height"], bytes.fromhex(shot["pixels"])
-    if width <= 0 or height <= 0 or bgr == bgr[:3] * (width * height):
-        raise AssertionError(f"{name}: the capture of {width}x{height} pixels is empty (all one colour)")
-    write_png(path, width, height, bgr)
-    return bgr
 
 
 class Window(dict):
@@ -212,11 +202,8 @@ class Program:
         return [Window(w) for w in self.probe("state", IMAGE)["windows"]]
 
     def main(self, visible=None):
-        for w in self.windows():
-            if w["class"] == "#32770" and any(c["id"] == GENERATE for c in w.children):
-                if visible is None or w.visible == visible:
-                    return w
-        return None
+        return next((w for w in self.windows() if w["class"] == "#32770" and (visible is None or w.visible == visible)
+                     and any(c["id"] == GENERATE for c in w.children)), None)
 
     def about(self):
         return next((w for w in self.windows() if w.title == ABOUT_TITLE and w["class"] == "#32770"), None)
@@ -247,6 +234,17 @@ class Program:
         wait_for(lambda: self.probe("idle", window.hwnd)["idle"], f"window {window.title!r} idle", timeout)
         return window
 
+    def screenshot(self, window, path):
+        """Saves a top-level window as the system draws it as a PNG file, once painted; returns its pixels."""
+        self.wait_idle(window, 30)
+        shot = self.probe("capture", window.hwnd)
+        width, height, bgr = shot["width"], shot["height"], bytes.fromhex(shot["pixels"])
+        if width <= 0 or height <= 0 or bgr == bgr[:3] * (width * height):
+            name = os.path.basename(path)
+            raise AssertionError(f"{name}: the capture of {width}x{height} pixels is empty (all one colour)")
+        write_png(path, width, height, bgr)
+        return bgr
+
     def wait_exit(self, timeout=10.0):
         try:
             return self.proc.wait(timeout=timeout)
@@ -254,6 +252,4 @@ class Program:
             raise Timeout(f"the program did not end within {timeout:.0f} s")
 
     def close(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
+        stop(self.proc)

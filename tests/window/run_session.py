@@ -15,7 +15,6 @@ import sys
 import tempfile
 
 from controls import CS, EN
-from probeclient import screenshot
 from zorkwin import App, Session
 
 DESKTOP = "zork"
@@ -26,7 +25,7 @@ def show(session, exe, shots):
     paths = [shots + name for name in (".png", "-en.png", "-en-moved.png", "-en-back.png")]
     app = App(session, exe)  # returns with the main window shown and painted
     main = app.main()
-    screenshot(session.probe, main, paths[0])
+    app.screenshot(main, paths[0])
     for control in main.children:
         if control["visible"]:
             left, top, right, bottom = control["rect"]
@@ -34,14 +33,13 @@ def show(session, exe, shots):
             app.wait_idle(main)
     app.click(main.child(EN))
     app.wait(lambda: app.main().child(CS)["visible"], "the English captions")
-    app.wait_idle(main)
-    screenshot(session.probe, main, paths[1])
+    app.screenshot(main, paths[1])
     # The client area is 440 pixels wide at 96 dpi.
     left, _, right, _ = main.client
     dpi = round(96 * (right - left) / 440)
     for there, path in [(96 if dpi == 144 else 144, paths[2]), (dpi, paths[3])]:
         session.probe("dpi-changed", main.hwnd, there)
-        screenshot(session.probe, app.wait_idle(app.main()), path)
+        app.screenshot(app.main(), path)
     session.probe("close", main.hwnd)
     return paths
 

@@ -18,7 +18,7 @@ from controls import (ABOUT, ABOUT_IDS, ABOUT_IMAGE, ABOUT_OK, ABOUT_TITLE_LINE,
                       DASH, DIGITS, EN, FIRST, FRAME, GENERATE, LBL_LENGTH, LBL_PASSWD, LETTERS, LOWER, MAIN_IDS,
                       MAXIMUM, MINIMUM, NAMES, PASSWD, SPECIAL, UPPER)
 from probeclient import copy_exe, private_clipboard  # noqa: E402
-from zorkwin import App, Session  # noqa: E402
+from zorkwin import App, Session, stop_wine  # noqa: E402
 
 # The control each caption entry goes to, and the entries in both languages.
 CAPTIONED = [FRAME, LETTERS, LOWER, UPPER, BOTH, DIGITS, SPECIAL, FIRST, LBL_LENGTH, LBL_PASSWD, GENERATE, CANCEL,
@@ -32,8 +32,7 @@ ENGLISH = ["Parameters", "&Characters", "&lowercase", "&UPPERCASE", "&both", "&N
 LOWERCASE, UPPERCASE, DIGIT_CHARS = string.ascii_lowercase, string.ascii_uppercase, string.digits
 WS_EX_STATICEDGE = 0x20000
 
-ARGS = None
-SESSION = None
+ARGS = SESSION = None
 
 
 def setUpModule():
@@ -50,11 +49,6 @@ def tearDownModule():
         SESSION.close()
 
 
-def shipped_special_pool():
-    with open(os.path.join(os.path.dirname(ARGS.exe), "SpecChar.txt"), "rb") as f:
-        return re.split(rb"\r\n|\r|\n", f.read(), maxsplit=1)[0].decode("cp1252")
-
-
 class WindowTest(unittest.TestCase):
     def start(self, exe=None, cwd=None, env=None):
         app = App(SESSION, exe or ARGS.exe, cwd=cwd, env=env)
@@ -69,10 +63,7 @@ class WindowTest(unittest.TestCase):
     def generate(self, app, how="mouse"):
         """Presses Generate and returns the new password (successive passwords differ)."""
         before = app.password()
-        if how == "mouse":
-            app.click(app.main().child(GENERATE))
-        else:
-            app.keys(app.main(), how)
+        app.press(app.main(), GENERATE, how)
         return app.wait(lambda: app.password() != before and app.password(), "a new password", timeout=30)
 
     def assert_password(self, password, alphabet, lengths=range(6, 11)):
@@ -80,20 +71,28 @@ class WindowTest(unittest.TestCase):
         self.assertEqual(set(password) - set(alphabet), set(), f"characters outside the pool in {password!r}")
 
     def toggle(self, app, index):
-        """Clicks a check box and waits for its value to flip."""
+        """Clicks a check box, or an option not selected, and waits for its value to flip."""
         before = app.main().child(index)["check"]
         app.click(app.main().child(index))
         self.wait_check(app, index, 1 - before)
-
-    def select(self, app, index):
-        app.click(app.main().child(index))
-        self.wait_check(app, index, 1)
 
     def wait_check(self, app, index, value):
         app.wait(lambda: app.main().child(index)["check"] == value, f"control {NAMES[index]} at check {value}")
 
     def wait_focus(self, app, index):
         app.wait(lambda: app.main().focus_id() == index, f"focus on control {NAMES[index]}")
+
+    def shown_about(self, app):
+        # The window is visible before its activation has placed the focus: wait for both.
+        def shown():
+            about = app.about()
+            return about and about.visible and about.focus == about.child(ABOUT_OK)["hwnd"] and about
+        return app.wait_idle(app.wait(shown, "the About window shown with the focus on OK"))
+
+    def hidden(self, app, about):
+        app.wait(lambda: (a := app.about()) and not a.visible, "the About window hidden")
+        self.assertTrue(app.main().enabled)
+        self.assertEqual(app.about().hwnd, about.hwnd, "hiding keeps the window")
 
 
 class StartupStateTest(WindowTest):
@@ -109,17 +108,15 @@ class StartupStateTest(WindowTest):
         self.assertLessEqual(abs((wt + wb) - 768), 2, "centred vertically")
         self.assertEqual(sorted(c["id"] for c in main.children), sorted(MAIN_IDS.values()), "a control for each ID")
 
-        kinds = {"Static": [LBL_PASSWD, LBL_LENGTH, EN, CS, DASH], "Edit": [PASSWD, MINIMUM, MAXIMUM],
-                 "Button": [LETTERS, LOWER, UPPER, BOTH, DIGITS, SPECIAL, FIRST, GENERATE, CANCEL, ABOUT, FRAME]}
-        for kind, indexes in kinds.items():
-            for i in indexes:
-                self.assertEqual(main.child(i)["class"].lower(), kind.lower(), f"control {i}")
-        button_type = {LETTERS: "check", DIGITS: "check", SPECIAL: "check", FIRST: "check", LOWER: "radio",
-                       UPPER: "radio", BOTH: "radio", FRAME: "group", GENERATE: "push", CANCEL: "push",
-                       ABOUT: "push"}
-        types = {0: "push", 1: "push", 2: "check", 3: "check", 5: "check", 4: "radio", 7: "group", 9: "radio"}
-        for i, kind in button_type.items():
-            self.assertEqual(types.get(main.child(i)["style"] & 0xF), kind, f"button style of control {i}")
+        # Each control's window class; a button's, its kind by the type in its style.
+        kinds = {"static": [LBL_PASSWD, LBL_LENGTH, EN, CS, DASH], "edit": [PASSWD, MINIMUM, MAXIMUM],
+                 "check": [LETTERS, DIGITS, SPECIAL, FIRST], "radio": [LOWER, UPPER, BOTH], "group": [FRAME],
+                 "push": [GENERATE, CANCEL, ABOUT]}
+        button_types = {0: "push", 1: "push", 2: "check", 3: "check", 5: "check", 4: "radio", 7: "group", 9: "radio"}
+        for kind, ids in kinds.items():
+            for c in map(main.child, ids):
+                seen = button_types.get(c["style"] & 0xF) if c["class"].lower() == "button" else c["class"].lower()
+                self.assertEqual(seen, kind, f"control {NAMES[c['id']]}")
 
         for i, caption in zip(CAPTIONED, CZECH):
             self.assertEqual(main.child(i)["text"], caption, f"caption of control {i}")
@@ -141,7 +138,8 @@ class StartupStateTest(WindowTest):
 class GenerateTest(WindowTest):
     def test_pool_options_by_mouse(self):
         app = self.start()
-        special = shipped_special_pool()
+        with open(os.path.join(os.path.dirname(ARGS.exe), "SpecChar.txt"), "rb") as f:  # its first line is the pool
+            special = re.split(rb"\r\n|\r|\n", f.read(), maxsplit=1)[0].decode("cp1252")
         cases = [  # (option to select, boxes to toggle, allowed characters, characters that must show up)
             (None, [], LOWERCASE + DIGIT_CHARS, [LOWERCASE, DIGIT_CHARS]),
             (UPPER, [], UPPERCASE + DIGIT_CHARS, [UPPERCASE, DIGIT_CHARS]),
@@ -152,7 +150,7 @@ class GenerateTest(WindowTest):
         for option, toggles, alphabet, present in cases:
             with self.subTest(option=option, toggles=toggles):
                 if option is not None:
-                    self.select(app, option)
+                    self.toggle(app, option)
                 for i in toggles:
                     self.toggle(app, i)
                 passwords = [self.generate(app) for _ in range(12)]
@@ -181,8 +179,7 @@ class GenerateTest(WindowTest):
         self.assertEqual(set(password), set(LOWERCASE + DIGIT_CHARS), "every character of the pool is drawn")
 
         # Typing and pasting also go past the text box's default limit of 30000 characters.
-        app.click(app.main().child(PASSWD))
-        self.wait_focus(app, PASSWD)
+        app.select_text(PASSWD)
         app.keys(app.main(), "End", "z")
         app.wait(lambda: app.password() == password + "z", "a character typed at the end")
         app.keys(app.main(), "Home", "shift+End", "ctrl+c", "End", "ctrl+v")
@@ -207,12 +204,9 @@ class GenerateTest(WindowTest):
 
 class KeyboardTest(WindowTest):
     def press_and_track_focus(self, app, key, expected):
-        seen = []
         for index in expected:
             app.keys(app.main(), key)
             self.wait_focus(app, index)
-            seen.append(index)
-        self.assertEqual(seen, expected)
 
     def test_tab_order(self):
         app = self.start()
@@ -235,8 +229,7 @@ class KeyboardTest(WindowTest):
         # Disabled controls are skipped.
         app.click(app.main().child(LETTERS))
         app.wait(lambda: not app.main().child(BOTH)["enabled"], "options disabled")
-        app.keys(app.main(), "alt+h")
-        self.wait_focus(app, PASSWD)
+        self.press_and_track_focus(app, "alt+h", [PASSWD])
         self.press_and_track_focus(app, "Tab", [MINIMUM, MAXIMUM, LETTERS, DIGITS, SPECIAL, GENERATE, CANCEL, ABOUT,
                                                 PASSWD])
 
@@ -281,13 +274,12 @@ class KeyboardTest(WindowTest):
 
     def test_enter_on_another_button_presses_that_button(self):
         app = self.start()
-        app.keys(app.main(), "shift+Tab")
-        self.wait_focus(app, ABOUT)
+        self.press_and_track_focus(app, "shift+Tab", [ABOUT])
         app.keys(app.main(), "Return")
-        about = app.wait(lambda: (a := app.about()) and a.visible and a, "the About window")
+        about = self.shown_about(app)
         self.assertEqual(app.password(), "", "Enter on About must not generate")
         app.keys(about, "Escape")
-        app.wait(lambda: (a := app.about()) and not a.visible, "the About window hidden")
+        self.hidden(app, about)
 
 
 class LanguageTest(WindowTest):
@@ -304,7 +296,7 @@ class LanguageTest(WindowTest):
         app = self.start()
         # Move away from the start values so that a reset would show.
         app.type_into(MINIMUM, "7")
-        self.select(app, UPPER)
+        self.toggle(app, UPPER)
         self.toggle(app, SPECIAL)
         self.toggle(app, FIRST)
         self.generate(app)
@@ -327,7 +319,7 @@ class OptionRuleTest(WindowTest):
 
     def test_letters_enable_the_case_options_and_the_rule(self):
         app = self.start()
-        self.select(app, BOTH)
+        self.toggle(app, BOTH)
         self.toggle(app, FIRST)
         all_on = self.enabled(app)
         self.assertTrue(all(all_on.values()))
@@ -385,30 +377,20 @@ class InProcessTest(WindowTest):
         A Western Windows at 96 dpi is tests/native_checks.py's run of it."""
         cases = [("", 144, "-144dpi"), ("cs_CZ.UTF-8", 96, "-cs"), ("cs_CZ.UTF-8", 144, "-cs-144dpi")]
         for locale, dpi, suffix in cases:
-            prefix = ARGS.prefix + suffix
             with self.subTest(locale=locale, dpi=dpi):
-                env = dict(SESSION.env, WINEPREFIX=os.path.abspath(prefix), ZORK_DPI=str(dpi), ZORK_LOCALE=locale)
-                log = os.path.join(SESSION.logdir, f"formcheck{suffix or '-96'}.log")
+                env = dict(SESSION.env, WINEPREFIX=ARGS.prefix + suffix, ZORK_DPI=str(dpi), ZORK_LOCALE=locale)
+                log = os.path.join(SESSION.logdir, f"formcheck{suffix}.log")
                 try:
                     with open(log, "wb") as out:
                         code = subprocess.run([SESSION.wine, ARGS.formcheck], env=env, stdin=subprocess.DEVNULL,
                                               stdout=out, stderr=subprocess.STDOUT, timeout=300).returncode
                 finally:
-                    if prefix != ARGS.prefix:
-                        subprocess.run(["wineserver", "-k"], env=env, stdin=subprocess.DEVNULL,
-                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+                    stop_wine(env)  # the prefix of this case, not the session's
                 with open(log, encoding="utf-8", errors="replace") as f:
                     self.assertEqual(code, 0, f.read())
 
 
 class AboutTest(WindowTest):
-    def shown_about(self, app):
-        # The window is visible before its activation has placed the focus: wait for both.
-        def shown():
-            about = app.about()
-            return about and about.visible and about.focus == about.child(ABOUT_OK)["hwnd"] and about
-        return app.wait_idle(app.wait(shown, "the About window shown with the focus on OK"))
-
     def check_about(self, app, about):
         main = app.main()
         self.assertEqual(about["class"], "#32770")
@@ -424,11 +406,6 @@ class AboutTest(WindowTest):
         al, at, ar, ab = about.rect
         self.assertLessEqual(abs((al + ar) - (ml + mr)), 2, "centred over the main window")
         self.assertLessEqual(abs((at + ab) - (mt + mb)), 2, "centred over the main window")
-
-    def hidden(self, app, about):
-        app.wait(lambda: (a := app.about()) and not a.visible, "the About window hidden")
-        self.assertTrue(app.main().enabled)
-        self.assertEqual(app.about().hwnd, about.hwnd, "hiding keeps the window")
 
     def test_modal_window_shown_hidden_and_reused(self):
         # That the main window comes to the front again, before another program's, the native checks check.
@@ -450,17 +427,11 @@ class AboutTest(WindowTest):
 
         for show, dismiss in [("alt+a", "Escape"), ("mouse", "mouse")]:
             with self.subTest(show=show, dismiss=dismiss):
-                if show == "mouse":
-                    app.click(app.main().child(ABOUT))
-                else:
-                    app.keys(app.main(), show)
+                app.press(app.main(), ABOUT, show)
                 again = self.shown_about(app)
                 self.assertEqual(again.hwnd, about.hwnd, "a second showing reuses the window")
                 self.check_about(app, again)
-                if dismiss == "mouse":
-                    app.click(again.child(ABOUT_OK))
-                else:
-                    app.keys(again, dismiss)
+                app.press(again, ABOUT_OK, dismiss)
                 self.hidden(app, about)
 
         # Closing it (Alt+F4, as the close box) destroys it; the next showing creates it anew.
@@ -493,27 +464,17 @@ class AboutTest(WindowTest):
 
 class ProgramEndTest(WindowTest):
     def test_ways_to_end(self):
-        def key(name):
-            return lambda app: app.keys(app.main(), name)
-
-        def cancel(app):
-            app.click(app.main().child(CANCEL))
-
-        for about_first, name, act in [
-            (False, "Esc", key("Escape")),
-            (False, "Cancel", cancel),
-            (False, "Alt+F4", key("alt+F4")),
-            (True, "Esc", key("Escape")),
-            (True, "Cancel", cancel),
-        ]:
-            with self.subTest(name, after_about=about_first):
+        # "mouse" clicks Cancel; the others are keys.
+        for about_first, how in [(False, "Escape"), (False, "mouse"), (False, "alt+F4"), (True, "Escape"),
+                                 (True, "mouse")]:
+            with self.subTest(how, after_about=about_first):
                 app = self.start()
                 if about_first:
                     app.keys(app.main(), "alt+a")
-                    about = app.wait(lambda: (a := app.about()) and a.visible and a, "the About window")
+                    about = self.shown_about(app)
                     app.keys(about, "Return")
-                    app.wait(lambda: (a := app.about()) and not a.visible, "the About window hidden")
-                act(app)
+                    self.hidden(app, about)
+                app.press(app.main(), CANCEL, how)
                 self.assertEqual(app.wait_exit(), 0)
 
 
@@ -524,11 +485,9 @@ class ErrorTest(WindowTest):
 
     def test_overflow_is_reported_and_changes_nothing(self):
         app = self.start()
+        password = self.generate(app)
         for minimum, maximum in [("0", "32767"), ("99999", "10"), ("-32768", "0")]:
             with self.subTest(minimum=minimum, maximum=maximum):
-                app.type_into(MINIMUM, "6")
-                app.type_into(MAXIMUM, "10")
-                password = self.generate(app)
                 app.type_into(MINIMUM, minimum)
                 app.type_into(MAXIMUM, maximum)
                 before = app.main().values()
@@ -541,9 +500,11 @@ class ErrorTest(WindowTest):
                 main = app.main()
                 self.assertTrue(main.visible and main.enabled)
                 self.assertEqual(main.values(), before)
-        app.type_into(MINIMUM, "6")
-        app.type_into(MAXIMUM, "10")
-        self.assert_password(self.generate(app), LOWERCASE + DIGIT_CHARS)
+                # Valid lengths again: Generate works as before.
+                app.type_into(MINIMUM, "6")
+                app.type_into(MAXIMUM, "10")
+                password = self.generate(app)
+                self.assert_password(password, LOWERCASE + DIGIT_CHARS)
 
     def test_no_secure_random_ends_the_program_without_a_password(self):
         # bcrypt.dll missing, and a stand-in in the system folder whose BCryptGenRandom fails.
@@ -593,20 +554,12 @@ class ErrorTest(WindowTest):
 class DesktopTest(WindowTest):
     """The keys and the context menu; the copy by message is the native checks'."""
 
-    def select_password(self, app):
-        app.keys(app.main())
-        app.click(app.main().child(PASSWD))
-        self.wait_focus(app, PASSWD)
-        SESSION.xdotool("key", "--delay", "20", "End", "shift+Home")
-
     def context_menu(self, app, item_key):
         """Right-click in the password box and choose the item by its access key, as Wine's edit
         menu has them in the suite's English prefix ("c" Copy, "t" Cut)."""
-        left, top, right, bottom = app.main().child(PASSWD)["rect"]
-        SESSION.xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, "click", "3")
-        menu = app.wait(lambda: next((w for w in app.windows() if w["class"] == "#32768" and w.visible), None),
-                        "the context menu")
-        app.wait_idle(menu)
+        app.click(app.main().child(PASSWD), button=3)
+        app.wait_idle(app.wait(lambda: next((w for w in app.windows() if w["class"] == "#32768" and w.visible), None),
+                               "the context menu"))
         SESSION.xdotool("key", item_key)
 
     def test_every_way_to_copy_or_cut_keeps_the_password_out_of_clipboard_history(self):
@@ -616,7 +569,7 @@ class DesktopTest(WindowTest):
             with self.subTest(way):
                 password = self.generate(app)
                 SESSION.probe.clear_clipboard()
-                self.select_password(app)
+                app.select_text(PASSWD)
                 if way.startswith("menu"):
                     self.context_menu(app, way.split()[1])
                 else:
@@ -628,7 +581,7 @@ class DesktopTest(WindowTest):
         app = self.start()
         password = self.generate(app)
         SESSION.probe.clear_clipboard()
-        self.select_password(app)
+        app.select_text(PASSWD)
         self.assertTrue(SESSION.probe("hold-clipboard")["ok"])
         try:
             for way in ("ctrl+x", "ctrl+c"):
@@ -647,15 +600,9 @@ class DesktopTest(WindowTest):
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--probe", required=True)
-    parser.add_argument("--wine", required=True)
-    parser.add_argument("--prefix", required=True)
-    parser.add_argument("--formcheck", required=True)
-    parser.add_argument("--failing-bcrypt", required=True)
+    for name in ("--exe", "--probe", "--wine", "--prefix", "--formcheck", "--failing-bcrypt"):
+        parser.add_argument(name, required=True, type=os.path.abspath)
     ARGS, rest = parser.parse_known_args()
-    for name in ("exe", "probe", "formcheck", "failing_bcrypt"):
-        setattr(ARGS, name, os.path.abspath(getattr(ARGS, name)))
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
 
 

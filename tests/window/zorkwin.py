@@ -15,23 +15,19 @@ import tempfile
 import time
 
 from controls import NAMES
-from probeclient import Probe, Program, windows_path
+from probeclient import Probe, Program, stop, windows_path
 
 SCREEN = "1024x768"
-
-
-def _die_with_parent():
-    """Ends a helper with the test run, even when the run itself is killed (a ctest timeout)."""
-    ctypes.CDLL(None).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
 
 
 def start_xvfb(stderr):
     """An Xvfb on the first free display, ended with us; returns it and its DISPLAY."""
     read, write = os.pipe()
+    # PR_SET_PDEATHSIG: Xvfb ends with the test run, even when the run itself is killed (a ctest timeout).
     xvfb = subprocess.Popen(
         ["Xvfb", "-displayfd", str(write), "-screen", "0", SCREEN + "x24", "-nolisten", "tcp"],
-        pass_fds=(write,), preexec_fn=_die_with_parent, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-        stderr=stderr)
+        pass_fds=(write,), preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGKILL), stdin=subprocess.DEVNULL,
+        stdout=subprocess.DEVNULL, stderr=stderr)
     os.close(write)
     with os.fdopen(read) as f:
         number = f.readline().strip()
@@ -95,11 +91,7 @@ class Session:
         if self.probe:
             self.probe.close()
         for proc in self.spawned:
-            try:
-                proc.wait(timeout=0)
-            except subprocess.TimeoutExpired:
-                proc.kill()
-                proc.wait()
+            stop(proc)
         if "DISPLAY" in self.env:
             stop_wine(self.env)
         if self.xvfb:
@@ -120,9 +112,7 @@ class App(Program):
         super().__init__(session.probe, session.spawn(args, "zorkMIX", cwd=cwd, env=env))
         self.wait_main()
 
-    # Input
-
-    def click(self, control, from_left=None):
+    def click(self, control, from_left=None, button=1):
         """A real click at the control's middle, or from_left pixels from its left edge."""
         left, top, right, bottom = control["rect"]
         x, y = (left + right) // 2 - 3 if from_left is None else left + from_left, (top + bottom) // 2
@@ -132,7 +122,14 @@ class App(Program):
         if abs(x - last_x) <= 2 and abs(y - last_y) <= 2 and time.monotonic() - last_t < 1.0:
             x += 6
         self.s.last_click = (x, y, time.monotonic())
-        self.s.xdotool("mousemove", x, y, "click", "1")
+        self.s.xdotool("mousemove", x, y, "click", button)
+
+    def press(self, window, control, how="mouse"):
+        """Presses a button of the window: a click on it ("mouse"), or the keys how."""
+        if how == "mouse":
+            self.click(window.child(control))
+        else:
+            self.keys(window, how)
 
     def keys(self, window, *keys):
         """Real key presses into the X window of a top-level window."""
@@ -140,15 +137,20 @@ class App(Program):
         if keys:
             self.s.xdotool("key", "--delay", "20", *keys)
 
-    def type_into(self, control_id, text):
-        """Replaces the text of a text box of the main window as a user would."""
+    def select_text(self, control_id):
+        """Selects the whole text of a text box of the main window as a user would."""
         main = self.main()
         self.keys(main)  # keyboard focus to the window first
         self.click(main.child(control_id))
-        name = NAMES[control_id]
-        self.wait(lambda: self.main().focus_id() == control_id, f"focus in control {name}")
+        self.wait(lambda: self.main().focus_id() == control_id, f"focus in control {NAMES[control_id]}")
+        self.s.xdotool("key", "--delay", "20", "End", "shift+Home")
+
+    def type_into(self, control_id, text):
+        """Replaces the text of a text box of the main window as a user would."""
+        self.select_text(control_id)
         names = {"-": "minus", ".": "period", " ": "space"}
-        self.s.xdotool("key", "--delay", "20", "End", "shift+Home", "BackSpace", *[names.get(c, c) for c in text])
+        self.s.xdotool("key", "--delay", "20", "BackSpace", *[names.get(c, c) for c in text])
+        name = NAMES[control_id]
         self.wait(lambda: self.main().child(control_id)["text"] == text, f"text {text!r} in control {name}")
 
 

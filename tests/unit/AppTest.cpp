@@ -67,15 +67,7 @@ std::u16string PathReportedByCopyIn(const std::u16string& folder, const std::u16
         ADD_FAILURE() << "CopyFileW error " << GetLastError();
         return {};
     }
-    PROCESS_INFORMATION process = StartTestChild(exe, u"AppPath.ChildReportsItsPath", kChildOutput, report);
-    if (process.hProcess) {
-        EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
-        DWORD exitCode = 1;
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        EXPECT_EQ(exitCode, 0u);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
+    EXPECT_EQ(RunTestChild(exe, u"AppPath.ChildReportsItsPath", kChildOutput, report, [](DWORD) {}), 0u);
     std::u16string reported;
     HANDLE file = CreateFileW(W(report), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
@@ -137,6 +129,8 @@ private:
     std::vector<DWORD> block_;
 };
 
+// The numbers and title come from the exe's version record, and the version text of the file is
+// what the About window builds from the numbers: major "." minor revision.
 TEST(AppVersion, ComesFromTheExesVersionRecord)
 {
     ExeVersionRecord record;
@@ -151,13 +145,7 @@ TEST(AppVersion, ComesFromTheExesVersionRecord)
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(App::Title(), U(title));
     EXPECT_FALSE(App::Title().empty());
-}
 
-// The version text of the file, read through the file-version API, is what the About
-// window builds from the numbers: major "." minor revision.
-TEST(AppVersion, NumbersMatchTheVersionText)
-{
-    ExeVersionRecord record;
     const wchar_t* fileVersion = record.Text(L"FileVersion");
     ASSERT_NE(fileVersion, nullptr);
     std::string built = std::to_string(App::Major()) + "." + std::to_string(App::Minor()) + std::to_string(App::Revision());

@@ -53,23 +53,12 @@ TEST(ErrorReport, FatalReportExitsWithTheErrorsNumber)
                  {u"bad_alloc", 7}, {u"int", 51}, {u"runtime_error", 51}, {u"none", 51}};
     for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.thrown));
-        PROCESS_INFORMATION child =
-            StartTestChild(ProcessImageName(), u"ErrorReport.ChildEndsThroughTheFatalReport", kChildThrows, c.thrown);
-        if (!child.hProcess) continue;
-        int waited = 0;
-        while (WaitForSingleObject(child.hProcess, 100) == WAIT_TIMEOUT && (waited += 100) < 30000) {
-            if (HWND box = MessageBoxOf(child.dwProcessId)) PostMessageW(box, WM_COMMAND, IDOK, 0);
-        }
-        DWORD exitCode = 0;
-        GetExitCodeProcess(child.hProcess, &exitCode);
-        if (exitCode == STILL_ACTIVE) {
-            ADD_FAILURE() << "the child did not end";
-            TerminateProcess(child.hProcess, 0);
-        } else {
-            EXPECT_EQ(exitCode, c.exitCode);
-        }
-        CloseHandle(child.hThread);
-        CloseHandle(child.hProcess);
+        auto closeTheBox = [](DWORD child) {
+            if (HWND box = MessageBoxOf(child)) PostMessageW(box, WM_COMMAND, IDOK, 0);
+        };
+        EXPECT_EQ(RunTestChild(ProcessImageName(), u"ErrorReport.ChildEndsThroughTheFatalReport", kChildThrows,
+                               c.thrown, closeTheBox),
+                  c.exitCode);
     }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <map>
@@ -31,14 +32,10 @@ public:
         script_.pop_front();
         return r;
     }
-    void Randomize() override
-    {
-        log += 'R';
-        ++randomizeCalls;
-    }
+    void Randomize() override { log += 'R'; }
+    int Reseeds() const { return int(std::count(log.begin(), log.end(), 'R')); }
 
     std::string log;
-    int randomizeCalls = 0;
 
 private:
     std::deque<float> script_;
@@ -51,6 +48,29 @@ GeneratorInputs Lengths(std::u16string minimum, std::u16string maximum)
     in.minimumText = std::move(minimum);
     in.maximumText = std::move(maximum);
     in.digits = 1;
+    return in;
+}
+
+// The letter, case, digit and special-character options, as the form's check boxes give them.
+struct Options {
+    int16_t letters;
+    bool lowerOnly, upperOnly, both;
+    int16_t digits, special;
+};
+
+const Options kEverything = {1, false, false, true, 1, 1};
+const Options kOnlySpecial = {0, false, false, false, 0, 1};
+
+// The options with a fixed length.
+GeneratorInputs With(const Options& o, std::u16string length = u"1")
+{
+    GeneratorInputs in = Lengths(length, length);
+    in.letters = o.letters;
+    in.lowercaseOnly = o.lowerOnly;
+    in.uppercaseOnly = o.upperOnly;
+    in.bothCases = o.both;
+    in.digits = o.digits;
+    in.special = o.special;
     return in;
 }
 
@@ -125,7 +145,6 @@ TEST(Generator, LengthIsDrawnFromTheRange)
         std::u16string password = Generate(Lengths(c.minimum, c.maximum), FixedZnaky(), random);
         size_t length = c.expected > 0 ? size_t(c.expected) : 0;
         EXPECT_EQ(password.size(), length);
-        EXPECT_EQ(random.randomizeCalls, int(length));
         // No re-seed before the length; one before each character.
         std::string log = "n";
         for (size_t i = 0; i < length; ++i) log += "Rn";
@@ -164,7 +183,7 @@ TEST(Generator, RangeOutside16BitsIsOverflowBeforeAnyCharacter)
         SCOPED_TRACE(Narrow(c.minimum) + ".." + Narrow(c.maximum));
         ScriptedRandom random({0.5f});
         EXPECT_EQ(ErrorOf([&] { Generate(Lengths(c.minimum, c.maximum), FixedZnaky(), random); }), 6);
-        EXPECT_EQ(random.randomizeCalls, 0);
+        EXPECT_EQ(random.Reseeds(), 0);
     }
 }
 
@@ -173,63 +192,46 @@ TEST(Generator, CandidateSetFollowsTheOptions)
     const CharacterPools z = WithSpecial(u"!#%");
     const std::u16string lower = z.lowercase, upper = z.uppercase, digits = z.digits, special = z.special;
     struct Case {
-        int16_t letters;
-        bool lowerOnly, upperOnly, both;
-        int16_t useDigits, useSpecial;
+        Options options;
         std::u16string expected;
     } cases[] = {
-        {1, true, false, false, 0, 0, lower},
-        {1, false, true, false, 0, 0, upper},
-        {1, false, false, true, 0, 0, lower + upper},
-        {1, false, false, true, 1, 0, lower + upper + digits},
-        {1, true, false, false, 1, 1, lower + digits + special},
-        {1, false, true, false, 0, 1, upper + special},
-        {0, false, false, false, 1, 1, digits + special},
-        {0, true, false, false, 0, 1, special},
-        {1, false, false, false, 1, 1, digits + special},  // letters with no case chosen
-        {1, false, false, false, 0, 0, u""},
-        {2, true, false, false, 1, 0, digits},             // greyed counts as clear
-        {1, true, false, false, 2, 2, lower},
-        {0, false, false, true, 0, 0, u""},
-        {1, true, true, true, 0, 0, lower},                // first true case option wins
-        {1, false, true, true, 0, 0, upper},
+        {{1, true, false, false, 0, 0}, lower},
+        {{1, false, true, false, 0, 0}, upper},
+        {{1, false, false, true, 0, 0}, lower + upper},
+        {{1, false, false, true, 1, 0}, lower + upper + digits},
+        {{1, true, false, false, 1, 1}, lower + digits + special},
+        {{1, false, true, false, 0, 1}, upper + special},
+        {{0, false, false, false, 1, 1}, digits + special},
+        {{0, true, false, false, 0, 1}, special},
+        {{1, false, false, false, 1, 1}, digits + special},  // letters with no case chosen
+        {{1, false, false, false, 0, 0}, u""},
+        {{2, true, false, false, 1, 0}, digits},             // greyed counts as clear
+        {{1, true, false, false, 2, 2}, lower},
+        {{0, false, false, true, 0, 0}, u""},
+        {{1, true, true, true, 0, 0}, lower},                // first true case option wins
+        {{1, false, true, true, 0, 0}, upper},
     };
-    for (const auto& c : cases) {
-        GeneratorInputs in;
-        in.letters = c.letters;
-        in.lowercaseOnly = c.lowerOnly;
-        in.uppercaseOnly = c.upperOnly;
-        in.bothCases = c.both;
-        in.digits = c.useDigits;
-        in.special = c.useSpecial;
-        EXPECT_EQ(CandidateSet(in, z), c.expected) << Narrow(c.expected);
-    }
+    for (const auto& c : cases) EXPECT_EQ(CandidateSet(With(c.options), z), c.expected) << Narrow(c.expected);
 }
 
 TEST(Generator, EmptyCandidateSetGivesAnEmptyPasswordOfAnyLength)
 {
-    GeneratorInputs in = Lengths(u"5", u"5");
-    in.digits = 0;
     ScriptedRandom random({0.0f}, 0.5f);
-    EXPECT_EQ(Generate(in, FixedZnaky(), random), u"");
-    EXPECT_EQ(random.randomizeCalls, 5);
+    EXPECT_EQ(Generate(With({0, false, false, false, 0, 0}, u"5"), FixedZnaky(), random), u"");
+    EXPECT_EQ(random.Reseeds(), 5);
 }
 
 TEST(Generator, PositionIsFloorOfRTimesNPlusOne)
 {
     // For every position k of candidate sets of several sizes, the smallest and the largest
     // r of its bucket [(k-1)/n, k/n) pick exactly the k-th character.
-    GeneratorInputs all = Lengths(u"1", u"1");
-    all.letters = 1;
-    all.bothCases = true;
-    all.special = 1;
-    GeneratorInputs onlySpecial = Lengths(u"1", u"1");
-    onlySpecial.digits = 0;
-    onlySpecial.special = 1;
     struct Case {
         GeneratorInputs in;
         std::u16string special;
-    } cases[] = {{all, u"!#%"}, {Lengths(u"1", u"1"), u""}, {onlySpecial, u"a a"}, {onlySpecial, u"x"}};
+    } cases[] = {{With(kEverything), u"!#%"},
+                 {Lengths(u"1", u"1"), u""},
+                 {With(kOnlySpecial), u"a a"},
+                 {With(kOnlySpecial), u"x"}};
 
     for (const auto& c : cases) {
         const CharacterPools z = WithSpecial(c.special);
@@ -256,9 +258,7 @@ TEST(Generator, PositionIsFloorOfRTimesNPlusOne)
 TEST(Generator, SurrogatePairIsOneWholeCandidate)
 {
     // "😀!𝄞x": four characters in six units; r picks character floor(4r + 1).
-    GeneratorInputs in = Lengths(u"3", u"3");
-    in.digits = 0;
-    in.special = 1;
+    const GeneratorInputs in = With(kOnlySpecial, u"3");
     const CharacterPools z = WithSpecial(u"😀!𝄞x");
     struct Case {
         std::vector<float> r;
@@ -277,26 +277,16 @@ TEST(Generator, SurrogatePairIsOneWholeCandidate)
 
 TEST(Generator, EveryCandidateAppearsAndNothingElse)
 {
-    struct Case {
-        int16_t letters;
-        bool lowerOnly, upperOnly, both;
-        int16_t useDigits, useSpecial;
-    } cases[] = {
-        {1, false, false, true, 1, 1},
+    const Options cases[] = {
+        kEverything,
         {1, true, false, false, 0, 0},
         {1, false, true, false, 1, 0},
         {0, true, false, false, 1, 1},
         {2, false, false, true, 0, 1},
     };
     const CharacterPools z = WithSpecial(u"!#%");
-    for (const auto& c : cases) {
-        GeneratorInputs in = Lengths(u"8000", u"8000");
-        in.letters = c.letters;
-        in.lowercaseOnly = c.lowerOnly;
-        in.uppercaseOnly = c.upperOnly;
-        in.bothCases = c.both;
-        in.digits = c.useDigits;
-        in.special = c.useSpecial;
+    for (const Options& options : cases) {
+        const GeneratorInputs in = With(options, u"8000");
         const std::u16string set = CandidateSet(in, z);
         SCOPED_TRACE(Narrow(set));
 
@@ -311,47 +301,37 @@ TEST(Generator, EveryCandidateAppearsAndNothingElse)
     }
 }
 
+// Chi-square over the distinct candidates, each expected as often as it stands in the set.
+// Over the 65 of letters, digits and "!#%" (64 degrees of freedom), 170 is exceeded by chance
+// with probability about 1.5e-11, while a skew of a few percent on one character is not. In
+// "a a", 'a' has two positions of three: with one degree of freedom 35 is exceeded with
+// probability about 3e-9, and drawing the two characters equally often would give about 3750.
 TEST(Generator, DrawsAreUniformOverPositions)
 {
-    // Chi-square over the 65 candidates (64 degrees of freedom); 170 is exceeded by chance
-    // with probability about 1.5e-11, while a skew of a few percent on one character is not.
-    GeneratorInputs in = Lengths(u"30000", u"30000");
-    in.letters = 1;
-    in.bothCases = true;
-    in.special = 1;
-    const CharacterPools z = WithSpecial(u"!#%");
-    const std::u16string set = CandidateSet(in, z);
-    ASSERT_EQ(set.size(), 65u);
+    struct Case {
+        Options options;
+        std::u16string special;
+        size_t distinct;
+        double limit;
+    } cases[] = {{kEverything, u"!#%", 65, 170.0}, {kOnlySpecial, u"a a", 2, 35.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.special));
+        const GeneratorInputs in = With(c.options, u"30000");
+        const CharacterPools z = WithSpecial(c.special);
+        const std::u16string set = CandidateSet(in, z);
+        std::map<char16_t, double> expected;
+        for (char16_t ch : set) expected[ch] += 30000.0 / double(set.size());
+        ASSERT_EQ(expected.size(), c.distinct);
 
-    const std::u16string password = Generate(in, z, ProcessRandom());
-    std::map<char16_t, int> counts;
-    for (char16_t ch : password) ++counts[ch];
-    const double expected = double(password.size()) / double(set.size());
-    double chi2 = 0;
-    for (char16_t ch : set) chi2 += (counts[ch] - expected) * (counts[ch] - expected) / expected;
-    EXPECT_LT(chi2, 170.0);
-}
-
-TEST(Generator, DoubledCharacterIsDrawnTwiceAsOften)
-{
-    // Special pool "a a": 'a' with probability 2/3, the space with 1/3. Chi-square with one
-    // degree of freedom; above 35 by chance with probability about 3e-9. Drawing the two
-    // characters equally often would give about 3750.
-    GeneratorInputs in = Lengths(u"30000", u"30000");
-    in.digits = 0;
-    in.special = 1;
-    const std::u16string password = Generate(in, WithSpecial(u"a a"), ProcessRandom());
-    ASSERT_EQ(password.size(), 30000u);
-    double a = 0, space = 0;
-    for (char16_t ch : password) {
-        if (ch == u'a') ++a;
-        else if (ch == u' ') ++space;
-        else ADD_FAILURE() << "not a candidate: " << int(ch);
+        const std::u16string password = Generate(in, z, ProcessRandom());
+        ASSERT_EQ(password.size(), 30000u);
+        std::map<char16_t, int> counts;
+        for (char16_t ch : password) ++counts[ch];
+        for (const auto& [ch, count] : counts) EXPECT_TRUE(expected.contains(ch)) << "not a candidate: " << int(ch);
+        double chi2 = 0;
+        for (const auto& [ch, e] : expected) chi2 += (counts[ch] - e) * (counts[ch] - e) / e;
+        EXPECT_LT(chi2, c.limit) << "'" << char(set[0]) << "' drawn " << counts[set[0]] << " times";
     }
-    const double n = a + space;
-    const double chi2 = (a - n * 2 / 3) * (a - n * 2 / 3) / (n * 2 / 3) +
-                        (space - n / 3) * (space - n / 3) / (n / 3);
-    EXPECT_LT(chi2, 35.0) << "a=" << a << " space=" << space;
 }
 
 TEST(Generator, FirstCharacterRuleAsksForAnotherAttempt)

@@ -66,26 +66,6 @@ TEST(Popisky, AccessKeysAreUniqueWithinALanguage)
     }
 }
 
-TEST(Popisky, AccessKeysFollowTheLanguage)
-{
-    PopiskyTable popisky;
-    Texty(popisky);
-    struct Case {
-        int16_t entry;
-        char16_t czech, english;
-    } cases[] = {
-        {Popisek::Letters, u'p', u'c'},
-        {Popisek::Digits, u's', u'n'},
-        {Popisek::Special, u'c', u's'},
-        {Popisek::Generate, u'g', u'g'},
-        {Popisek::Cancel, 0, 0},  // none
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(AccessKey(popisky[c.entry][0]), c.czech) << c.entry;
-        EXPECT_EQ(AccessKey(popisky[c.entry][1]), c.english) << c.entry;
-    }
-}
-
 TEST(NextLanguageLabel, WrapsOverTheBounds)
 {
     struct Case {

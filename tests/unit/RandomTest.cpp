@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -96,13 +97,6 @@ Triple Draw3(Random& random)
     return {a, b, c};
 }
 
-struct EntropyCase {
-    const char* name;
-    Random::Entropy (*make)();
-};
-
-const EntropyCase kEntropyCases[] = {{"counting", CountingEntropy}, {"zero", ZeroEntropy}};
-
 // Start-up stays fast: the first key is fetched at the first draw, not when the generator is made.
 TEST(Random, FirstKeyIsTakenAtTheFirstDraw)
 {
@@ -137,9 +131,9 @@ void AppendBytes(Random& random, int draws, std::vector<uint8_t>& stream)
 TEST(Random, UnchangedTimerNeitherRestartsNorRepeats)
 {
     const int drawsBetween[] = {1, 10, 11, 21, 22, 32, 43};
-    for (const EntropyCase& c : kEntropyCases) {
+    for (auto [name, entropy] : {std::make_pair("counting", CountingEntropy), std::make_pair("zero", ZeroEntropy)}) {
         for (uint64_t t : {uint64_t{0}, uint64_t{12345}}) {
-            Random fresh(FixedTimer(t), c.make()), random(FixedTimer(t), c.make());
+            Random fresh(FixedTimer(t), entropy()), random(FixedTimer(t), entropy());
             std::vector<uint8_t> stream;
             AppendBytes(fresh, 50, stream);
             for (int i = 0; i < 700; ++i) {
@@ -149,7 +143,7 @@ TEST(Random, UnchangedTimerNeitherRestartsNorRepeats)
             std::set<std::vector<uint8_t>> windows;
             for (size_t i = 0; i + 16 <= stream.size(); ++i)
                 ASSERT_TRUE(windows.emplace(stream.begin() + i, stream.begin() + i + 16).second)
-                    << c.name << ", timer " << t << ": output repeats at byte " << i;
+                    << name << ", timer " << t << ": output repeats at byte " << i;
         }
     }
 }
@@ -180,47 +174,22 @@ TEST(Random, TimerAndEntropyBothChangeTheSequence)
 // floor(r * 62 + 1) as the generator picks a position among 62 candidates.
 TEST(Random, PositionsAreUniform)
 {
-    struct Case {
-        const char* name;
-        bool reseedEachDraw;
-        int draws;
-    };
-    const Case cases[] = {{"re-seeded per draw", true, 1000000}, {"plain draws", false, 1000000}};
-    for (const Case& c : cases) {
+    const int draws = 1000000;
+    for (bool reseedEachDraw : {true, false}) {
         Random random(FixedTimer(42), SeededEntropy(20240229));
         std::array<int, 63> counts{};
-        for (int i = 0; i < c.draws; ++i) {
-            if (c.reseedEachDraw) random.Randomize();
+        for (int i = 0; i < draws; ++i) {
+            if (reseedEachDraw) random.Randomize();
             int position = int(double(random.Rnd()) * 62 + 1);
             ASSERT_GE(position, 1);
             ASSERT_LE(position, 62);
             ++counts[position];
         }
-        double expected = c.draws / 62.0, chi2 = 0;
+        double expected = draws / 62.0, chi2 = 0;
         for (int p = 1; p <= 62; ++p) chi2 += (counts[p] - expected) * (counts[p] - expected) / expected;
         // 61 degrees of freedom: exceeded by chance with probability about 1e-6.
-        EXPECT_LT(chi2, 129.0) << c.name;
+        EXPECT_LT(chi2, 129.0) << (reseedEachDraw ? "re-seeded per draw" : "plain draws");
     }
-}
-
-TEST(Random, EntropyIsFetchedInBlocks)
-{
-    size_t calls = 0, bytes = 0, largest = 0;
-    Random random(FixedTimer(5), [&](uint8_t* out, size_t size) {
-        ++calls;
-        bytes += size;
-        largest = std::max(largest, size);
-        std::fill(out, out + size, 0x5a);
-    });
-    for (int i = 0; i < 100; ++i) random.Rnd();
-    EXPECT_EQ(calls, 1u) << "the first key alone";
-
-    // The first key and 99 re-seeds' seeds.
-    const size_t seeds = 100;
-    for (size_t i = 0; i < Random::kReseedsPerSeed * (seeds - 2) + 1; ++i) random.Randomize();
-    EXPECT_GE(bytes, Random::kSeedBytes * seeds);
-    EXPECT_LT(bytes, Random::kSeedBytes * seeds + largest);
-    EXPECT_LE(calls, seeds / 4);
 }
 
 // A fetch that fails leaves nothing behind: the next re-seed fetches again instead of going
@@ -237,40 +206,17 @@ TEST(Random, FailedFetchIsRepeated)
     EXPECT_EQ(calls, 2u);
 }
 
-// Byte j of the entropy stream must change the values from seed-taking re-seed j / 32 - 1 on
-// and no earlier ones (bytes 0 to 31 are the first key): each seed is its own 32 bytes, in
-// order, none twice.
-TEST(Random, EachSeedUsesItsOwnEntropyBytes)
-{
-    const size_t flips[] = {0, 31, 32, 63, 100, 255, 256, 300};
-    for (size_t flip : flips) {
-        auto stream = [flip, n = size_t{0}](uint8_t* out, size_t size) mutable {
-            for (size_t i = 0; i < size; ++i, ++n) out[i] = n == flip ? 0x80 : 0;
-        };
-        Random flipped(FixedTimer(9), stream), plain(FixedTimer(9), ZeroEntropy());
-        const size_t seed = flip / Random::kSeedBytes;
-        const uint64_t target = seed == 0 ? 0 : (seed - 1) * Random::kReseedsPerSeed;
-        for (uint64_t reseed = 0; reseed <= target; ++reseed) {
-            flipped.Randomize();
-            plain.Randomize();
-            if (reseed < target)
-                ASSERT_EQ(Draw3(flipped), Draw3(plain)) << "byte " << flip << " used by re-seed " << reseed;
-            else
-                EXPECT_NE(Draw3(flipped), Draw3(plain)) << "byte " << flip << " unused";
-        }
-    }
-}
-
 // Fresh OS bytes go in on the first re-seed and on every 128th after it: 1, 129, 257, ...;
-// the first 32 are the first key.
-// Entropy streams that differ only in the seed of re-seed `from` give the same values
-// before it and different ones from it on, however many bytes a fetch asks for.
+// the first 32 are the first key, and each seed after them is its own 32 bytes, in order, none
+// twice. Entropy streams that differ only in one byte give the same values before the re-seed
+// that takes it and different ones from it on, however many bytes a fetch asks for.
 TEST(Random, FreshBytesOnEvery128thReseed)
 {
     const struct {
         size_t differingByte;
         int from;
-    } cases[] = {{0, 1}, {32, 1}, {64, 129}, {95, 129}, {96, 257}};
+    } cases[] = {{0, 1},    {31, 1},    {32, 1},    {63, 1},    {64, 129},   {95, 129},
+                 {96, 257}, {100, 257}, {255, 769}, {256, 897}, {300, 1025}};
     for (const auto& c : cases) {
         auto stream = [&c](uint8_t mark) {
             return [mark, at = c.differingByte, n = size_t{0}](uint8_t* out, size_t size) mutable {
@@ -278,7 +224,7 @@ TEST(Random, FreshBytesOnEvery128thReseed)
             };
         };
         Random a(FixedTimer(11), stream(1)), b(FixedTimer(11), stream(2));
-        for (int reseed = 1; reseed <= 300; ++reseed) {
+        for (int reseed = 1; reseed <= 1100; ++reseed) {
             a.Randomize();
             b.Randomize();
             if (reseed < c.from)
@@ -289,22 +235,38 @@ TEST(Random, FreshBytesOnEvery128thReseed)
     }
 }
 
-// Used OS bytes are key material: they are zeroed in the buffer they were fetched into.
-TEST(Random, UsedEntropyIsWiped)
+// OS bytes are fetched many seeds at a time. Used ones are key material: they are zeroed in the
+// buffer they were fetched into.
+TEST(Random, EntropyIsFetchedInBlocksAndWipedOnceUsed)
 {
-    const uint8_t* buffer = nullptr;
-    size_t size = 0;
-    Random random(FixedTimer(3), [&](uint8_t* out, size_t n) {
+    size_t calls = 0, bytes = 0, largest = 0, size = 0;
+    const uint8_t* buffer = nullptr;  // the last fetch
+    Random random(FixedTimer(5), [&](uint8_t* out, size_t n) {
+        ++calls;
+        bytes += n;
+        largest = std::max(largest, n);
         buffer = out;
         size = n;
         std::fill(out, out + n, 0xa5);
     });
-    const size_t seeds = 4, used = (seeds + 1) * Random::kSeedBytes;  // and the first key
-    for (size_t i = 0; i < Random::kReseedsPerSeed * (seeds - 1) + 1; ++i) random.Randomize();
+    for (int i = 0; i < 100; ++i) random.Rnd();
+    EXPECT_EQ(calls, 1u) << "the first key alone";
+
+    // The first key and four re-seeds' seeds.
+    const size_t used = 5 * Random::kSeedBytes;
+    uint64_t reseeds = 0;
+    for (; reseeds < Random::kReseedsPerSeed * 3 + 1; ++reseeds) random.Randomize();
     ASSERT_NE(buffer, nullptr);
     ASSERT_GT(size, used);
     for (size_t i = 0; i < used; ++i) ASSERT_EQ(buffer[i], 0) << i;
     EXPECT_EQ(buffer[used], 0xa5);
+
+    // The first key and 99 re-seeds' seeds.
+    const size_t seeds = 100;
+    for (; reseeds < Random::kReseedsPerSeed * (seeds - 2) + 1; ++reseeds) random.Randomize();
+    EXPECT_GE(bytes, Random::kSeedBytes * seeds);
+    EXPECT_LT(bytes, Random::kSeedBytes * seeds + largest);
+    EXPECT_LE(calls, seeds / 4);
 }
 
 }  // namespace

@@ -21,21 +21,35 @@ inline std::u16string ProcessImageName()
     return U(buffer.data());
 }
 
-// Starts the exe (this test program or a copy of it) running only the named test, with the
-// environment variable set for it alone. The caller closes the handles; they are null when
-// the process did not start.
-inline PROCESS_INFORMATION StartTestChild(const std::u16string& exe, const std::u16string& test,
-                                          const wchar_t* variable, const std::u16string& value)
+// Runs the exe (this test program or a copy of it) with only the named test, the environment
+// variable set for it alone, and returns its exit code. While it runs, `meanwhile` is called
+// with its process ID every 100 ms; after 60 s it is ended and the test fails.
+template <class F>
+DWORD RunTestChild(const std::u16string& exe, const std::u16string& test, const wchar_t* variable,
+                   const std::u16string& value, F meanwhile)
 {
     std::u16string commandLine = u"\"" + exe + u"\" --gtest_filter=" + test + u" --gtest_brief=1";
     SetEnvironmentVariableW(variable, W(value));
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(W(exe), W(commandLine), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        ADD_FAILURE() << "CreateProcessW error " << GetLastError();
+    PROCESS_INFORMATION child{};
+    BOOL started = CreateProcessW(W(exe), W(commandLine), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
     SetEnvironmentVariableW(variable, nullptr);
-    return process;
+    if (!started) {
+        ADD_FAILURE() << "CreateProcessW error " << GetLastError();
+        return STILL_ACTIVE;
+    }
+    for (int waited = 0; WaitForSingleObject(child.hProcess, 100) == WAIT_TIMEOUT && (waited += 100) < 60000;)
+        meanwhile(child.dwProcessId);
+    DWORD exitCode = STILL_ACTIVE;
+    GetExitCodeProcess(child.hProcess, &exitCode);
+    if (exitCode == STILL_ACTIVE) {
+        ADD_FAILURE() << "the child did not end";
+        TerminateProcess(child.hProcess, 0);
+    }
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    return exitCode;
 }
 
 // Deletes the folder with everything in it; the path may be in the \\?\ form.

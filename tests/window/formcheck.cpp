@@ -94,19 +94,15 @@ int CALLBACK Found(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
 std::wstring ExpectedFace()
 {
     WindowDC screen(nullptr);
-    std::wstring result = L"MS Shell Dlg";
     for (const wchar_t* face : {L"MS Sans Serif", L"Microsoft Sans Serif", L"Tahoma"}) {
         LOGFONTW wanted{};
         wanted.lfCharSet = EASTEUROPE_CHARSET;
         lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
         bool found = false;
         EnumFontFamiliesExW(screen.get(), &wanted, Found, reinterpret_cast<LPARAM>(&found), 0);
-        if (found) {
-            result = face;
-            break;
-        }
+        if (found) return face;
     }
-    return result;
+    return L"MS Shell Dlg";
 }
 
 bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
@@ -189,6 +185,18 @@ void ExpectCaptionsVisible(HWND form)
     }
 }
 
+// Clicks the English label, as a user switches the main window's language.
+void SwitchToEnglish(const frmGenerate& main)
+{
+    HWND english = GetDlgItem(main.hWnd(), ControlId::kEn);
+    SendMessageW(main.hWnd(), WM_COMMAND, MAKEWPARAM(ControlId::kEn, STN_CLICKED), LPARAM(english));
+}
+
+// The text boxes and their accessible names in Czech and in English.
+const int kBoxes[] = {ControlId::kPasswd, ControlId::kMinimum, ControlId::kMaximum};
+const wchar_t* const kBoxNames[2][3] = {{L"Heslo", L"Nejmenší počet znaků", L"Největší počet znaků"},
+                                         {L"Password", L"Minimum characters", L"Maximum characters"}};
+
 class Windows : public testing::Test {
 protected:
     void SetUp() override
@@ -219,8 +227,7 @@ TEST_F(Windows, ShowEveryCaptionUpToItsAccessKeyInBothLanguages)
         SCOPED_TRACE("Czech");
         ExpectCaptionsVisible(main.hWnd());
     }
-    HWND english = GetDlgItem(main.hWnd(), ControlId::kEn);
-    SendMessageW(main.hWnd(), WM_COMMAND, MAKEWPARAM(ControlId::kEn, STN_CLICKED), LPARAM(english));
+    SwitchToEnglish(main);
     ASSERT_EQ(TextOf(GetDlgItem(main.hWnd(), ControlId::kGenerate)), L"&Generate");
     {
         SCOPED_TRACE("English");
@@ -322,15 +329,10 @@ TEST_F(Windows, NameTheTextBoxesForScreenReaders)
     hr = PropertyServiceAnswer(main.hWnd());
     if (FAILED(hr) && UnderWine()) GTEST_SKIP() << "this system keeps no accessible names (" << Hex(hr) << ")";
     ASSERT_TRUE(SUCCEEDED(hr)) << "the accessibility property service: " << Hex(hr);
-    const wchar_t* names[2][3] = {{L"Heslo", L"Nejmenší počet znaků", L"Největší počet znaků"},
-                                  {L"Password", L"Minimum characters", L"Maximum characters"}};
     for (int language : {0, 1}) {
-        if (language == 1)
-            SendMessageW(main.hWnd(), WM_COMMAND, MAKEWPARAM(ControlId::kEn, STN_CLICKED),
-                         LPARAM(GetDlgItem(main.hWnd(), ControlId::kEn)));
-        int i = 0;
-        for (int id : {ControlId::kPasswd, ControlId::kMinimum, ControlId::kMaximum})
-            EXPECT_EQ(AccessibleName(GetDlgItem(main.hWnd(), id)), names[language][i++]);
+        if (language == 1) SwitchToEnglish(main);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(AccessibleName(GetDlgItem(main.hWnd(), kBoxes[i])), kBoxNames[language][i]);
     }
 }
 
@@ -456,19 +458,16 @@ TEST(AccessibleNames, HandedOverOnceAskedForInTheLanguageShown)
     auto ask = [&](int id) { SendMessageW(box(id), WM_GETOBJECT, 0, LPARAM(OBJID_CLIENT)); };
     auto name = [&](int id) { return handedOver.contains(box(id)) ? handedOver[box(id)] : L"(none)"; };
     // The password and minimum boxes are asked for in Czech, the maximum box in English only.
-    const int boxes[] = {ControlId::kPasswd, ControlId::kMinimum, ControlId::kMaximum};
-    const wchar_t* names[2][3] = {{L"Heslo", L"Nejmenší počet znaků", L"(none)"},
-                                  {L"Password", L"Minimum characters", L"(none)"}};
     ask(ControlId::kPasswd);
     ask(ControlId::kMinimum);
     for (int language : {0, 1}) {
-        if (language == 1)
-            SendMessageW(main.hWnd(), WM_COMMAND, MAKEWPARAM(ControlId::kEn, STN_CLICKED), LPARAM(box(ControlId::kEn)));
+        if (language == 1) SwitchToEnglish(main);
         for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(name(boxes[i]), names[language][i]) << "language " << language << ", control " << boxes[i];
+            EXPECT_EQ(name(kBoxes[i]), i < 2 ? kBoxNames[language][i] : L"(none)")
+                << "language " << language << ", control " << kBoxes[i];
     }
     ask(ControlId::kMaximum);
-    EXPECT_EQ(name(ControlId::kMaximum), L"Maximum characters");
+    EXPECT_EQ(name(ControlId::kMaximum), kBoxNames[1][2]);
 }
 
 }  // namespace

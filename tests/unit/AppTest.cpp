@@ -155,10 +155,12 @@ TEST(AppVersion, ComesFromTheExesVersionRecord)
     EXPECT_EQ(U(productVersion), U(fileVersion));
 }
 
+// An icon's pixels as GetDIBits gives them, top row first.
 struct Picture {
     int size = 0;
-    std::vector<uint32_t> colour;  // 0xRRGGBB, top row first
-    std::vector<bool> transparent;
+    std::vector<uint32_t> colour, mask;
+    uint32_t Colour(int x, int y) const { return colour[y * size + x] & 0xFFFFFF; }  // 0xRRGGBB
+    bool Transparent(int x, int y) const { return (mask[y * size + x] & 0xFFFFFF) != 0; }
 };
 
 // Loads the exe's icon group 1 at the given size and reads back its pixels and mask.
@@ -178,20 +180,17 @@ Picture LoadIconPicture(int size)
     format.bmiHeader.biPlanes = 1;
     format.bmiHeader.biBitCount = 32;
     format.bmiHeader.biCompression = BI_RGB;
-    std::vector<uint32_t> colour(size * size), mask(size * size);
+    picture.colour.resize(size * size);
+    picture.mask.resize(size * size);
     {
         WindowDC screen(nullptr);
-        EXPECT_EQ(GetDIBits(screen.get(), info.hbmColor, 0, size, colour.data(), &format, DIB_RGB_COLORS), size);
-        EXPECT_EQ(GetDIBits(screen.get(), info.hbmMask, 0, size, mask.data(), &format, DIB_RGB_COLORS), size);
+        EXPECT_EQ(GetDIBits(screen.get(), info.hbmColor, 0, size, picture.colour.data(), &format, DIB_RGB_COLORS), size);
+        EXPECT_EQ(GetDIBits(screen.get(), info.hbmMask, 0, size, picture.mask.data(), &format, DIB_RGB_COLORS), size);
     }
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
     DestroyIcon(icon);
     picture.size = size;
-    for (int i = 0; i < size * size; ++i) {
-        picture.colour.push_back(colour[i] & 0xFFFFFF);
-        picture.transparent.push_back((mask[i] & 0xFFFFFF) != 0);
-    }
     return picture;
 }
 
@@ -214,16 +213,15 @@ TEST(ExeIcon, ShowsAFramedKeyOnWhite)
         Picture picture = LoadIconPicture(size);
         ASSERT_EQ(picture.size, size);
         int frame = 0;
-        while (frame < size / 2 && picture.colour[(2 + frame) * size + size / 2] == 0 &&
-               !picture.transparent[(2 + frame) * size + size / 2])
+        while (frame < size / 2 && picture.Colour(size / 2, 2 + frame) == 0 && !picture.Transparent(size / 2, 2 + frame))
             ++frame;
         EXPECT_GE(frame, 2) << "frame thickness";
         int black = 0, grey = 0, white = 0;
         for (int y = 0; y < size; ++y) {
             for (int x = 0; x < size; ++x) {
                 int edge = std::min(std::min(x, y), std::min(size - 1 - x, size - 1 - y));
-                uint32_t colour = picture.colour[y * size + x];
-                bool transparent = picture.transparent[y * size + x];
+                uint32_t colour = picture.Colour(x, y);
+                bool transparent = picture.Transparent(x, y);
                 ASSERT_EQ(transparent, edge < 2) << "pixel " << x << "," << y;
                 if (edge < 2)
                     continue;

@@ -24,6 +24,8 @@ TEST(ChooseDialogFaces, TakesWhatEachSystemRealizes)
     const RealizedFont microsoftSansSerif{u"Microsoft Sans Serif", 238, 11, false};
     const RealizedFont tahoma{u"Tahoma", 238, 11, false};
     const RealizedFont czechRaster{u"MS Sans Serif", 238, 11, true};  // sserifee.fon: one size
+    const System czech = {
+        {u"MS Sans Serif", czechRaster}, {u"Microsoft Sans Serif", microsoftSansSerif}, {u"Tahoma", tahoma}};
     struct Case {
         const char* system;
         System fonts;
@@ -35,12 +37,9 @@ TEST(ChooseDialogFaces, TakesWhatEachSystemRealizes)
           {u"Microsoft Sans Serif", microsoftSansSerif},
           {u"Tahoma", tahoma}},
          11, u"Microsoft Sans Serif", u"Microsoft Sans Serif"},
-        {"Czech Windows at 96 dpi",
-         {{u"MS Sans Serif", czechRaster}, {u"Microsoft Sans Serif", microsoftSansSerif}, {u"Tahoma", tahoma}},
-         11, u"MS Sans Serif", u"Microsoft Sans Serif"},
-        {"Czech Windows at 144 dpi: the bitmap is too small",
-         {{u"MS Sans Serif", czechRaster}, {u"Microsoft Sans Serif", microsoftSansSerif}, {u"Tahoma", tahoma}},
-         17, u"Microsoft Sans Serif", u"Microsoft Sans Serif"},
+        {"Czech Windows at 96 dpi", czech, 11, u"MS Sans Serif", u"Microsoft Sans Serif"},
+        {"Czech Windows at 144 dpi: the bitmap is too small", czech, 17, u"Microsoft Sans Serif",
+         u"Microsoft Sans Serif"},
         {"Wine here: Tahoma and DejaVu Sans", {{u"Tahoma", tahoma}}, 11, u"Tahoma", u"Tahoma"},
         {"only the Czech bitmap", {{u"MS Sans Serif", czechRaster}}, 11, u"MS Sans Serif", u"MS Shell Dlg"},
         {"none of the faces", {}, 11, u"MS Shell Dlg", u"MS Shell Dlg"},

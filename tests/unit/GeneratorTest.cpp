@@ -311,14 +311,15 @@ TEST(Generator, DrawsAreUniformOverPositions)
     struct Case {
         Options options;
         std::u16string special;
-        size_t distinct;
+        size_t size, distinct;
         double limit;
-    } cases[] = {{kEverything, u"!#%", 65, 170.0}, {kOnlySpecial, u"a a", 2, 35.0}};
+    } cases[] = {{kEverything, u"!#%", 65, 65, 170.0}, {kOnlySpecial, u"a a", 3, 2, 35.0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(c.special));
         const GeneratorInputs in = With(c.options, u"30000");
         const CharacterPools z = WithSpecial(c.special);
         const std::u16string set = CandidateSet(in, z);
+        ASSERT_EQ(set.size(), c.size);
         std::map<char16_t, double> expected;
         for (char16_t ch : set) expected[ch] += 30000.0 / double(set.size());
         ASSERT_EQ(expected.size(), c.distinct);

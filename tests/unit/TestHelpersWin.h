@@ -33,7 +33,8 @@ DWORD RunTestChild(const std::u16string& exe, const std::u16string& test, const 
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION child{};
-    BOOL started = CreateProcessW(W(exe), W(commandLine), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
+    BOOL started =
+        CreateProcessW(W(exe), W(commandLine), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
     SetEnvironmentVariableW(variable, nullptr);
     if (!started) {
         ADD_FAILURE() << "CreateProcessW error " << GetLastError();

@@ -154,14 +154,14 @@ int Extent(HWND control, const std::wstring& text)
 }
 
 // Every caption shows whole up to and including its access-key letter (whole when it has none).
-void ExpectCaptionsVisible(HWND form)
+void ExpectCaptionsVisible(HWND form, const char* language)
 {
     for (HWND control : Children(form)) {
         std::wstring caption = TextOf(control), cls = ClassOf(control);
         LONG style = GetWindowLongW(control, GWL_STYLE);
         bool button = lstrcmpiW(cls.c_str(), L"Button") == 0;
         if (caption.empty() || (button && (style & BS_TYPEMASK) == BS_GROUPBOX)) continue;
-        SCOPED_TRACE(testing::Message() << "control " << GetDlgCtrlID(control));
+        SCOPED_TRACE(testing::Message() << language << ", control " << GetDlgCtrlID(control));
         std::wstring shown = caption;
         size_t key = caption.find(L'&');
         if (key != std::wstring::npos && !(style & SS_NOPREFIX && !button))
@@ -223,17 +223,11 @@ TEST_F(Windows, UseTheDialogFont)
 
 TEST_F(Windows, ShowEveryCaptionUpToItsAccessKeyInBothLanguages)
 {
-    {
-        SCOPED_TRACE("Czech");
-        ExpectCaptionsVisible(main.hWnd());
-    }
+    ExpectCaptionsVisible(main.hWnd(), "Czech");
     SwitchToEnglish(main);
     ASSERT_EQ(TextOf(GetDlgItem(main.hWnd(), ControlId::kGenerate)), L"&Generate");
-    {
-        SCOPED_TRACE("English");
-        ExpectCaptionsVisible(main.hWnd());
-    }
-    ExpectCaptionsVisible(about.hWnd());
+    ExpectCaptionsVisible(main.hWnd(), "English");
+    ExpectCaptionsVisible(about.hWnd(), "About");
 }
 
 // Whether the watched window's owner was enabled at each `watchedMessage` the window was sent.
